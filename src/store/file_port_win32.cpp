@@ -1,0 +1,118 @@
+#include "store/file_port_win32.h"
+
+#include <windows.h>
+
+namespace vq {
+namespace {
+
+HANDLE AsHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+
+}  // namespace
+
+Text DescribeSystemError(unsigned long code) {
+  char* message = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<char*>(&message), 0, nullptr);
+  Text text;
+  if (length > 0 && message != nullptr) {
+    DWORD end = length;
+    while (end > 0 && (message[end - 1] == '\r' || message[end - 1] == '\n')) --end;
+    text = MakeText(message, static_cast<std::int32_t>(end));
+  }
+  if (message != nullptr) LocalFree(message);
+  if (text.empty()) {
+    char fallback[32];
+    wsprintfA(fallback, "%lu", code);  // a code the system has no text for
+    text = DuplicateText(fallback);
+  }
+  return text;
+}
+
+bool Win32FilePort::Failed() {
+  lastError_ = GetLastError();
+  return false;
+}
+
+bool Win32FilePort::FindEntry(const char* path) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return Failed();
+  FindClose(search);
+  return true;
+}
+
+PathKind Win32FilePort::Probe(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Directory : PathKind::File;
+}
+
+FileHandle Win32FilePort::OpenForReading(const char* path) {
+  const HANDLE file =
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Failed();
+    return kNoFile;
+  }
+  return reinterpret_cast<FileHandle>(file);
+}
+
+FileHandle Win32FilePort::OpenForWriting(const char* path) {
+  const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Failed();
+    return kNoFile;
+  }
+  return reinterpret_cast<FileHandle>(file);
+}
+
+std::int64_t Win32FilePort::SizeOf(FileHandle file) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(AsHandle(file), &size)) {
+    Failed();
+    return -1;
+  }
+  return size.QuadPart;
+}
+
+bool Win32FilePort::Read(FileHandle file, void* into, std::uint32_t count, std::uint32_t* done) {
+  DWORD got = 0;
+  const BOOL ok = ReadFile(AsHandle(file), into, count, &got, nullptr);
+  *done = got;
+  return ok ? true : Failed();
+}
+
+bool Win32FilePort::Write(FileHandle file, const void* from, std::uint32_t count, std::uint32_t* done) {
+  DWORD put = 0;
+  const BOOL ok = WriteFile(AsHandle(file), from, count, &put, nullptr);
+  *done = put;
+  return ok ? true : Failed();
+}
+
+bool Win32FilePort::Flush(FileHandle file) { return FlushFileBuffers(AsHandle(file)) ? true : Failed(); }
+
+bool Win32FilePort::Close(FileHandle file) { return CloseHandle(AsHandle(file)) ? true : Failed(); }
+
+bool Win32FilePort::MakeDirectory(const char* path) { return CreateDirectoryA(path, nullptr) ? true : Failed(); }
+
+bool Win32FilePort::SetAttributes(const char* path, std::uint32_t attributes) {
+  // 0 would be refused: "no attribute at all" is FILE_ATTRIBUTE_NORMAL.
+  return SetFileAttributesA(path, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL) ? true : Failed();
+}
+
+bool Win32FilePort::Move(const char* from, const char* to) { return MoveFileA(from, to) ? true : Failed(); }
+
+bool Win32FilePort::Remove(const char* path) {
+  // A leftover may carry attributes that make DeleteFileA refuse it.
+  SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileA(path) ? true : Failed();
+}
+
+void Win32FilePort::NoteShortWrite() { lastError_ = ERROR_DISK_FULL; }
+
+Text Win32FilePort::DescribeLastError() { return DescribeSystemError(lastError_); }
+
+Text Win32FilePort::DescribePathIsFolder() { return DescribeSystemError(ERROR_ACCESS_DENIED); }
+
+}  // namespace vq
