@@ -14,6 +14,12 @@ inline constexpr FileHandle kNoFile = -1;
 
 enum class PathKind { Missing, File, Directory };
 
+// Why the store refused a name before any call of the port.
+enum class Refusal {
+  NameNotPlain,  // not one plain file name
+  NameTooLong,   // its paths would be too long
+};
+
 class FilePort {
  public:
   virtual ~FilePort() = default;
@@ -23,7 +29,7 @@ class FilePort {
   virtual bool FindEntry(const char* path) = 0;
   virtual PathKind Probe(const char* path) = 0;
 
-  // Existing file, read only, shared with other readers only.
+  // Existing regular file, read only, shared with other readers only.
   virtual FileHandle OpenForReading(const char* path) = 0;
   // Created or truncated, shared with nobody, normal attributes.
   virtual FileHandle OpenForWriting(const char* path) = 0;
@@ -47,8 +53,9 @@ class FilePort {
   // The system's message for the last failed call of this port, without a
   // trailing line end.
   virtual Text DescribeLastError() = 0;
-  // The system's message for a file operation on a path that is a folder.
-  virtual Text DescribePathIsFolder() = 0;
+  // The system's message for the error such a name meets in a file
+  // operation.
+  virtual Text DescribeRefusal(Refusal refusal) = 0;
 };
 
 }  // namespace vq

@@ -65,28 +65,31 @@ PathKind PosixFilePort::Probe(const char* path) {
   return S_ISDIR(info.st_mode) ? PathKind::Directory : PathKind::File;
 }
 
-FileHandle PosixFilePort::OpenForReading(const char* path) {
-  const int fd = ::open(ToLocalPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+// Only regular files are opened: a folder cannot be opened as a file on
+// Windows either, and a pipe or device must not block the caller (hence
+// O_NONBLOCK, which changes nothing for a regular file).
+FileHandle PosixFilePort::OpenRegularFile(const char* path, int flags) {
+  const int fd = ::open(ToLocalPath(path).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
   if (fd < 0) {
     Failed();
     return kNoFile;
   }
   struct stat info;
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {  // Windows cannot open a folder as a file
-    lastError_ = EISDIR;
-    ::close(fd);
-    return kNoFile;
+  if (::fstat(fd, &info) != 0) {
+    Failed();
+  } else if (!S_ISREG(info.st_mode)) {
+    lastError_ = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+  } else {
+    return fd;
   }
-  return fd;
+  ::close(fd);
+  return kNoFile;
 }
 
+FileHandle PosixFilePort::OpenForReading(const char* path) { return OpenRegularFile(path, O_RDONLY); }
+
 FileHandle PosixFilePort::OpenForWriting(const char* path) {
-  const int fd = ::open(ToLocalPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    Failed();
-    return kNoFile;
-  }
-  return fd;
+  return OpenRegularFile(path, O_WRONLY | O_CREAT | O_TRUNC);
 }
 
 std::int64_t PosixFilePort::SizeOf(FileHandle file) {
@@ -143,6 +146,12 @@ void PosixFilePort::NoteShortWrite() { lastError_ = ENOSPC; }
 
 Text PosixFilePort::DescribeLastError() { return DuplicateText(std::strerror(lastError_)); }
 
-Text PosixFilePort::DescribePathIsFolder() { return DuplicateText(std::strerror(EISDIR)); }
+Text PosixFilePort::DescribeRefusal(Refusal refusal) {
+  switch (refusal) {
+    case Refusal::NameNotPlain: return DuplicateText(std::strerror(EINVAL));
+    case Refusal::NameTooLong: return DuplicateText(std::strerror(ENAMETOOLONG));
+  }
+  return DuplicateText(std::strerror(EINVAL));
+}
 
 }  // namespace vq

@@ -26,9 +26,10 @@ class PosixFilePort final : public FilePort {
   bool Remove(const char* path) override;
   void NoteShortWrite() override;
   Text DescribeLastError() override;
-  Text DescribePathIsFolder() override;
+  Text DescribeRefusal(Refusal refusal) override;
 
  private:
+  FileHandle OpenRegularFile(const char* path, int flags);
   bool Failed();  // remembers errno and answers false
   int lastError_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace vq {
 namespace {
 
@@ -23,7 +25,7 @@ Text DescribeSystemError(unsigned long code) {
   if (message != nullptr) LocalFree(message);
   if (text.empty()) {
     char fallback[32];
-    wsprintfA(fallback, "%lu", code);  // a code the system has no text for
+    std::snprintf(fallback, sizeof fallback, "%lu", code);  // a code the system has no text for
     text = DuplicateText(fallback);
   }
   return text;
@@ -113,6 +115,12 @@ void Win32FilePort::NoteShortWrite() { lastError_ = ERROR_DISK_FULL; }
 
 Text Win32FilePort::DescribeLastError() { return DescribeSystemError(lastError_); }
 
-Text Win32FilePort::DescribePathIsFolder() { return DescribeSystemError(ERROR_ACCESS_DENIED); }
+Text Win32FilePort::DescribeRefusal(Refusal refusal) {
+  switch (refusal) {
+    case Refusal::NameNotPlain: return DescribeSystemError(ERROR_INVALID_NAME);
+    case Refusal::NameTooLong: return DescribeSystemError(ERROR_FILENAME_EXCED_RANGE);
+  }
+  return DescribeSystemError(ERROR_INVALID_NAME);
+}
 
 }  // namespace vq

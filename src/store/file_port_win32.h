@@ -22,7 +22,7 @@ class Win32FilePort final : public FilePort {
   bool Remove(const char* path) override;
   void NoteShortWrite() override;
   Text DescribeLastError() override;
-  Text DescribePathIsFolder() override;
+  Text DescribeRefusal(Refusal refusal) override;
 
  private:
   bool Failed();  // remembers GetLastError() and answers false

@@ -163,10 +163,8 @@ LookupResult RecordStore::LookupRecord(const char* name) {
   result.author = readText(kAuthorExtension);
   result.synopsis = readText(kSynopsisExtension);
   result.category = readText(kCategoryExtension);
-  {
-    const Bytes raw = ReadWholeFile(recordFile(kCoverExtension).get());
-    result.cover = CopyByteBuffer(raw.or_empty());
-  }
+  // The cover's bytes are kept as read: a copy would only double the peak.
+  result.cover = ReadWholeFile(recordFile(kCoverExtension).get());
   result.readingAddress = readText(kAddressExtension);
   return result;
 }
@@ -174,8 +172,14 @@ LookupResult RecordStore::LookupRecord(const char* name) {
 SaveResult RecordStore::SaveRecord(const NovelRecord& record) {
   SaveResult result;
   switch (CheckName(record.name)) {
-    case NameVerdict::NotPlain: result.outcome = SaveOutcome::NameNotPlain; return result;
-    case NameVerdict::TooLong: result.outcome = SaveOutcome::NameTooLong; return result;
+    case NameVerdict::NotPlain:
+      result.outcome = SaveOutcome::NameNotPlain;
+      result.reason = port_.DescribeRefusal(Refusal::NameNotPlain);
+      return result;
+    case NameVerdict::TooLong:
+      result.outcome = SaveOutcome::NameTooLong;
+      result.reason = port_.DescribeRefusal(Refusal::NameTooLong);
+      return result;
     case NameVerdict::Plain: break;
   }
   const char* name = record.name;
@@ -232,15 +236,12 @@ SaveResult RecordStore::SaveRecord(const NovelRecord& record) {
   for (std::size_t i = 0; i < slots.size(); ++i) {
     if (!WriteFileAndFlush(slots[i].temporary.get(), contents[i])) return fail(port_.DescribeLastError());
   }
-  // 2. Each old file aside, each new one in its place.
+  // 2. Each old file aside, each new one in its place. Only a file is moved
+  // aside: a folder under the final name stays, and the move onto it fails.
   for (Slot& slot : slots) {
-    switch (port_.Probe(slot.final.get())) {
-      case PathKind::Directory: return fail(port_.DescribePathIsFolder());
-      case PathKind::File:
-        if (!port_.Move(slot.final.get(), slot.backup.get())) return fail(port_.DescribeLastError());
-        slot.movedAside = true;
-        break;
-      case PathKind::Missing: break;
+    if (port_.Probe(slot.final.get()) == PathKind::File) {
+      if (!port_.Move(slot.final.get(), slot.backup.get())) return fail(port_.DescribeLastError());
+      slot.movedAside = true;
     }
     if (!port_.Move(slot.temporary.get(), slot.final.get())) return fail(port_.DescribeLastError());
     slot.placed = true;

@@ -59,7 +59,9 @@ enum class SaveOutcome { Saved, NameNotPlain, NameTooLong, Failed };
 
 struct SaveResult {
   SaveOutcome outcome = SaveOutcome::Failed;
-  Text reason;  // for Failed: the system's message for the failing call
+  // Unless Saved: the system's message for the failing call (or, for a
+  // refused name, for the error such a name meets), without its line end.
+  Text reason;
 };
 
 // Whether a name may become a record folder and file base name. Examined
