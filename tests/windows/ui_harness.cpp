@@ -1,0 +1,200 @@
+#include "ui_harness.h"
+
+#include <ole2.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "windows/entry_window.h"
+#include "windows/lookup_window.h"
+
+namespace vq::testing {
+namespace {
+
+std::map<UINT_PTR, std::function<void()>>& PendingWork() {
+  static std::map<UINT_PTR, std::function<void()>> work;
+  return work;
+}
+
+void CALLBACK RunPendingWork(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  auto found = PendingWork().find(timer);
+  if (found == PendingWork().end()) return;
+  std::function<void()> work = std::move(found->second);
+  PendingWork().erase(found);
+  work();
+}
+
+WindowDescription LookupWindowWithoutSkin() { return DescribeLookupWindow(nullptr); }
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  static std::atomic<int> serial{0};
+  char base[MAX_PATH] = {};
+  GetTempPathA(sizeof base, base);
+  std::ostringstream name;
+  name << base << "vq-test-" << GetCurrentProcessId() << "-" << serial++ << "-" << GetTickCount();
+  path_ = name.str();
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(child.c_str());
+      }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TestProgram::TestProgram() {
+  RegisterValueConstants();
+  OleInitialize(nullptr);
+  store_ = std::make_unique<RecordStore>(port_, run_.Path().c_str());
+  services_ = std::make_unique<WindowServices>(*store_, GetModuleHandleA(nullptr));
+  toolWindow_ = CreateWindowExA(WS_EX_TOOLWINDOW, "Static", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  services_->SetToolWindow(toolWindow_);
+  services_->AddDescription(kLookupWindowNumber, LookupWindowWithoutSkin);
+  services_->AddDescription(kEntryWindowNumber, DescribeEntryWindow);
+}
+
+TestProgram::~TestProgram() {
+  services_->ReleaseWindows();
+  services_.reset();
+  DestroyWindow(toolWindow_);
+  // Drain what the windows left in the queue (including a quit message).
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message != WM_QUIT) DispatchMessageA(&message);
+  }
+  OleUninitialize();
+}
+
+void TestProgram::Put(const std::string& name, const std::string& author, const std::string& synopsis,
+                      const std::string& category, const std::string& address, const std::string& cover) {
+  CreateDirectoryA((run_ / "数据").c_str(), nullptr);
+  const std::string folder = run_ / ("数据\\" + name);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  WriteBytes(folder + "\\" + name + ".zz", author);
+  WriteBytes(folder + "\\" + name + ".jj", synopsis);
+  WriteBytes(folder + "\\" + name + ".lb", category);
+  WriteBytes(folder + "\\" + name + ".dz", address);
+  WriteBytes(folder + "\\" + name + ".jpg", cover);
+}
+
+HWND TestProgram::LoadLookupWindow() {
+  EXPECT_EQ(StartupLoad::Shown, services_->LoadStartupWindow(kLookupWindowNumber));
+  HWND window = Window(kLookupWindowNumber);
+  Focus(window);
+  Pump(*services_, 50);
+  return window;
+}
+
+std::string TestProgram::Text(std::uint32_t window, std::uint32_t control, int property) {
+  return std::string(services_->ReadText(window, control, property).view());
+}
+
+void Pump(WindowServices& services, int milliseconds) {
+  PumpUntil(services, [] { return false; }, milliseconds);
+}
+
+bool PumpUntil(WindowServices& services, const std::function<bool()>& condition, int timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));  // leave it for whoever looks next
+        return condition();
+      }
+      if (!services.PreTranslateMessage(message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
+    }
+    if (condition()) return true;
+    if (GetTickCount() - start >= static_cast<DWORD>(timeoutMs)) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void RunLater(int delayMs, std::function<void()> work) {
+  const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(delayMs), RunPendingWork);
+  PendingWork()[timer] = std::move(work);
+}
+
+void PressKey(WORD key, bool shift) {
+  INPUT inputs[4] = {};
+  int count = 0;
+  const auto add = [&](WORD virtualKey, bool up) {
+    inputs[count].type = INPUT_KEYBOARD;
+    inputs[count].ki.wVk = virtualKey;
+    inputs[count].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ++count;
+  };
+  if (shift) add(VK_SHIFT, false);
+  add(key, false);
+  add(key, true);
+  if (shift) add(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(count), inputs, sizeof(INPUT));
+}
+
+void ClickControl(HWND control, int x, int y) {
+  POINT at{x, y};
+  ClientToScreen(control, &at);
+  SetCursorPos(at.x, at.y);
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+void Focus(HWND topLevel) {
+  SetForegroundWindow(topLevel);
+  SetActiveWindow(topLevel);
+}
+
+std::string WindowText(HWND window) {
+  char text[4096] = {};
+  const LRESULT length = SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+}  // namespace vq::testing
