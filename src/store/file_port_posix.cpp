@@ -44,12 +44,13 @@ bool PosixFilePort::FindEntry(const char* path) {
     struct stat info;
     return ::lstat(local.c_str(), &info) == 0 ? true : Failed();
   }
-  // Wildcards act as a directory search does.
+  // Wildcards act as a directory search does: "*" also matches names that
+  // begin with a dot, and "\" escapes nothing (it may be a second byte).
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return Failed();
   bool found = false;
   while (const dirent* entry = ::readdir(dir)) {
-    if (::fnmatch(pattern.c_str(), entry->d_name, FNM_PERIOD) == 0) {
+    if (::fnmatch(pattern.c_str(), entry->d_name, FNM_NOESCAPE) == 0) {
       found = true;
       break;
     }

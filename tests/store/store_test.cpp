@@ -374,6 +374,7 @@ TEST_F(StoreTest, PipesAreNeitherReadNorWrittenAndNeverWaitedFor) {
 
 TEST_F(StoreTest, FileExistsAsADirectorySearchFindsEntries) {
   ASSERT_TRUE(disk::WriteBytes(JoinPath({DataFolder(), "乗.zz"}), ""));
+  ASSERT_TRUE(disk::WriteBytes(JoinPath({DataFolder(), ".jj"}), ""));
   struct Case {
     std::string path;
     bool exists;
@@ -383,6 +384,9 @@ TEST_F(StoreTest, FileExistsAsADirectorySearchFindsEntries) {
       {ProgramPath("数据\\乗.zz"), true},
       {ProgramPath("数据"), true},  // a folder too
       {ProgramPath("数据\\*.zz"), true},
+      {ProgramPath("数据\\乗*"), true},  // the second byte of 乗 escapes nothing
+      {ProgramPath("数据\\*.jj"), true},
+      {ProgramPath("数据\\*.lb"), false},
       {ProgramPath("数据\\乗.jj"), false},
       {ProgramPath("missing\\乗.zz"), false},
   };
