@@ -69,13 +69,24 @@ FileHandle Win32FilePort::OpenForWriting(const char* path) {
   return reinterpret_cast<FileHandle>(file);
 }
 
+// The size by moving the file pointer to the end and back. The high part is
+// asked for, so a file of 4 GiB and more cannot pass for a small one.
 std::int64_t Win32FilePort::SizeOf(FileHandle file) {
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(AsHandle(file), &size)) {
+  // INVALID_SET_FILE_POINTER is also a valid low part: only the last error
+  // tells a failure.
+  SetLastError(NO_ERROR);
+  LONG high = 0;
+  const DWORD low = SetFilePointer(AsHandle(file), 0, &high, FILE_END);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
     Failed();
     return -1;
   }
-  return size.QuadPart;
+  LONG startHigh = 0;
+  if (SetFilePointer(AsHandle(file), 0, &startHigh, FILE_BEGIN) != 0) {
+    Failed();
+    return -1;
+  }
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low);
 }
 
 bool Win32FilePort::Read(FileHandle file, void* into, std::uint32_t count, std::uint32_t* done) {

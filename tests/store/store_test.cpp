@@ -348,7 +348,10 @@ TEST_F(StoreTest, ReadWholeFileRefusesFilesOf64MiBOrMore) {
     std::int64_t size;
     bool read;
   };
-  const Case cases[] = {{kReadWholeFileLimit - 1, true}, {kReadWholeFileLimit, false}, {kReadWholeFileLimit + 1, false}};
+  const Case cases[] = {{kReadWholeFileLimit - 1, true},
+                        {kReadWholeFileLimit, false},
+                        {kReadWholeFileLimit + 1, false},
+                        {(std::int64_t{1} << 32) + 1, false}};  // no 32-bit size may wrap to 1
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
     ASSERT_TRUE(disk::MakeSparseFile(JoinPath({run_.path(), "big"}), c.size, 'Z'));
