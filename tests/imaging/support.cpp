@@ -256,4 +256,106 @@ Bytes WriteIconFile(int type, const std::vector<IconSpecEntry>& entries) {
   return out;
 }
 
+namespace {
+
+void PutPalette(Bytes& out, const std::vector<std::uint32_t>& palette) {
+  for (std::uint32_t rgb : palette)
+    out.insert(out.end(), {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                           static_cast<std::uint8_t>(rgb)});
+}
+
+// The table-size field of a palette of `count` entries (a power of two).
+unsigned PaletteSizeField(std::size_t count) {
+  unsigned field = 0;
+  while ((2u << field) < count) ++field;
+  return field;
+}
+
+// Codes least significant bit first, in sub-blocks of up to 255 bytes.
+class CodeWriter {
+ public:
+  void Put(unsigned code, int width) {
+    bits_ |= code << count_;
+    count_ += width;
+    while (count_ >= 8) {
+      bytes_.push_back(static_cast<std::uint8_t>(bits_));
+      bits_ >>= 8;
+      count_ -= 8;
+    }
+  }
+  void Finish(Bytes& out) {
+    if (count_ > 0) bytes_.push_back(static_cast<std::uint8_t>(bits_));
+    for (std::size_t at = 0; at < bytes_.size(); at += 255) {
+      const std::size_t length = std::min<std::size_t>(255, bytes_.size() - at);
+      out.push_back(static_cast<std::uint8_t>(length));
+      out.insert(out.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(at),
+                 bytes_.begin() + static_cast<std::ptrdiff_t>(at + length));
+    }
+    out.push_back(0);
+  }
+
+ private:
+  Bytes bytes_;
+  unsigned bits_ = 0;
+  int count_ = 0;
+};
+
+}  // namespace
+
+Bytes WriteGif(const GifSpec& spec) {
+  Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
+  PutU16(out, static_cast<unsigned>(spec.width));
+  PutU16(out, static_cast<unsigned>(spec.height));
+  const bool global = !spec.globalPalette.empty();
+  out.push_back(static_cast<std::uint8_t>(global ? 0x80 | PaletteSizeField(spec.globalPalette.size()) : 0));
+  out.push_back(0);
+  out.push_back(0);
+  if (global) PutPalette(out, spec.globalPalette);
+  if (spec.loopCount) {
+    out.insert(out.end(), {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1});
+    PutU16(out, static_cast<unsigned>(*spec.loopCount));
+    out.push_back(0);
+  }
+  for (const GifFrameSpec& frame : spec.frames) {
+    if (frame.control) {
+      out.insert(out.end(), {0x21, 0xF9, 4});
+      out.push_back(static_cast<std::uint8_t>((frame.disposal << 2) | (frame.transparentIndex >= 0 ? 1 : 0)));
+      PutU16(out, static_cast<unsigned>(frame.delayCs));
+      out.push_back(static_cast<std::uint8_t>(frame.transparentIndex >= 0 ? frame.transparentIndex : 0));
+      out.push_back(0);
+    }
+    out.push_back(0x2C);
+    PutU16(out, static_cast<unsigned>(frame.left));
+    PutU16(out, static_cast<unsigned>(frame.top));
+    PutU16(out, static_cast<unsigned>(frame.width));
+    PutU16(out, static_cast<unsigned>(frame.height));
+    const bool local = !frame.localPalette.empty();
+    out.push_back(static_cast<std::uint8_t>((local ? 0x80 | PaletteSizeField(frame.localPalette.size()) : 0) |
+                                            (frame.interlaced ? 0x40 : 0)));
+    if (local) PutPalette(out, frame.localPalette);
+    out.push_back(static_cast<std::uint8_t>(frame.minimumCodeSize));
+    std::vector<int> rows;
+    if (frame.interlaced) {
+      for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+        for (int y = start; y < frame.height; y += step) rows.push_back(y);
+    } else {
+      for (int y = 0; y < frame.height; ++y) rows.push_back(y);
+    }
+    const unsigned clear = 1u << frame.minimumCodeSize;
+    const int width = frame.minimumCodeSize + 1;
+    CodeWriter codes;
+    for (int y : rows)
+      for (int x = 0; x < frame.width; ++x) {
+        codes.Put(clear, width);
+        codes.Put(frame.indices[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.width) +
+                                static_cast<std::size_t>(x)],
+                  width);
+      }
+    codes.Put(clear + 1, width);
+    codes.Finish(out);
+  }
+  if (spec.trailer) out.push_back(0x3B);
+  return out;
+}
+
 }  // namespace vq::imaging::test

@@ -93,4 +93,30 @@ struct IconSpecEntry {
 };
 Bytes WriteIconFile(int type, const std::vector<IconSpecEntry>& entries);
 
+// A GIF built from colour indices, each pixel coded as a clear code and a
+// literal so any index (valid or not) can be written.
+struct GifFrameSpec {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> indices;       // display order, width x height
+  std::vector<std::uint32_t> localPalette;  // 0xRRGGBB; empty: none
+  bool interlaced = false;
+  bool control = true;  // write a graphic control extension
+  int disposal = 0;
+  int delayCs = 0;
+  int transparentIndex = -1;
+  int minimumCodeSize = 8;
+};
+struct GifSpec {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> globalPalette;  // 0xRRGGBB; empty: none
+  std::optional<int> loopCount;              // NETSCAPE2.0 extension when set
+  std::vector<GifFrameSpec> frames;
+  bool trailer = true;
+};
+Bytes WriteGif(const GifSpec& spec);
+
 }  // namespace vq::imaging::test
