@@ -17,7 +17,7 @@ setup: $(SETUP_STAMP)
 
 dist: setup
 	cmake --preset win32 >/dev/null
-	cmake --build --preset win32 -j$(JOBS) --target vellorin_quobarra
+	cmake --build --preset win32 -j$(JOBS) --target vellorin_quobarra ui_driver
 
 run: dist
 	bash scripts/run

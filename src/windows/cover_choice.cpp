@@ -81,7 +81,6 @@ void FileDialogControl::WriteText(int property, const char* value) {
 
 bool FileDialogControl::Show() {
   char path[kMaxDialogPath] = {};
-  if (fileName_.get() != nullptr) lstrcpynA(path, fileName_.get(), sizeof path);
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner_;

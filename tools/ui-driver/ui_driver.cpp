@@ -1,0 +1,60 @@
+// Drives the running program from outside, for screenshots: types into the
+// lookup window, clicks its buttons, opens the entry window.
+//   ui-driver search <name>      type the name and click 搜索
+//   ui-driver add                click 加入数据 (opens the entry window)
+//   ui-driver set <window> <control> <text>   set a control's text
+//   ui-driver wait <title>       wait until a window with that title is visible
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr char kWindowClass[] = "VellorinQuobarraWindow";
+
+HWND WaitFor(const char* title) {
+  for (int waited = 0; waited < 20000; waited += 50) {
+    HWND window = FindWindowA(kWindowClass, title);
+    if (window != nullptr && IsWindowVisible(window)) return window;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "ui-driver: %s\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Fail("usage: ui-driver search <name> | add | set <title> <control> <text> | wait <title>");
+  const std::string command = argv[1];
+  if (command == "wait" && argc == 3) return WaitFor(argv[2]) != nullptr ? 0 : Fail("no such window");
+  if (command == "search" && argc == 3) {
+    HWND lookup = WaitFor("Vellorin-Quobarra v1.0");
+    if (lookup == nullptr) return Fail("the lookup window is not there");
+    SendMessageA(GetDlgItem(lookup, 369164313), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+    PostMessageA(GetDlgItem(lookup, 369164315), BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == "add") {
+    HWND lookup = WaitFor("Vellorin-Quobarra v1.0");
+    if (lookup == nullptr) return Fail("the lookup window is not there");
+    PostMessageA(GetDlgItem(lookup, 369164327), BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == "set" && argc == 5) {
+    HWND window = WaitFor(argv[2]);
+    if (window == nullptr) return Fail("no such window");
+    HWND control = GetDlgItem(window, static_cast<int>(std::strtoul(argv[3], nullptr, 10)));
+    if (control == nullptr) return Fail("no such control");
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
+    return 0;
+  }
+  return Fail("unknown command");
+}
