@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/imaging.h"
+#include "jpeg_writer.h"
 #include "support.h"
 
 namespace vq::imaging::test {
@@ -49,6 +50,32 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 TEST(KindTest, NullDataIsNothing) { EXPECT_EQ(RecogniseImageKind(nullptr, 100), ImageKind::None); }
+
+// The file's name plays no part: a JPEG named .bmp and a bitmap named .jpg
+// are each recognised and decoded by what their bytes are.
+TEST(KindTest, NameDoesNotDecideKind) {
+  const std::string jpegPath = ScratchPath("cover-really-jpeg.bmp");
+  const std::string bitmapPath = ScratchPath("cover-really-bitmap.jpg");
+  WriteFileBytes(jpegPath, WriteJpeg(JpegSpec{8, 8}).bytes);
+  WriteFileBytes(bitmapPath, WriteBitmap({8, 8, 24}).bytes);
+  const Bytes jpeg = ReadFileBytes(jpegPath);
+  const Bytes bitmap = ReadFileBytes(bitmapPath);
+  ASSERT_EQ(RecogniseImageKind(jpeg.data(), jpeg.size()), ImageKind::Jpeg);
+  ASSERT_EQ(RecogniseImageKind(bitmap.data(), bitmap.size()), ImageKind::Bitmap);
+  EXPECT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size(), 8, 8).has_value());
+  EXPECT_TRUE(DecodeBitmap(bitmap.data(), bitmap.size()).has_value());
+}
+
+// Each decoder takes only its own kind: handed another's bytes it gives nothing.
+TEST(KindTest, DecodersRefuseOtherKinds) {
+  const Bytes jpeg = WriteJpeg(JpegSpec{8, 8}).bytes;
+  const Bytes bitmap = WriteBitmap({8, 8, 24}).bytes;
+  EXPECT_FALSE(DecodeBitmap(jpeg.data(), jpeg.size()).has_value());
+  EXPECT_FALSE(DecodePcx(bitmap.data(), bitmap.size()).has_value());
+  EXPECT_FALSE(DecodeGif(bitmap.data(), bitmap.size(), true).has_value());
+  EXPECT_FALSE(SelectIconEntry(bitmap.data(), bitmap.size()).has_value());
+  EXPECT_FALSE(DecodeJpeg(bitmap.data(), bitmap.size(), 8, 8).has_value());
+}
 
 }  // namespace
 }  // namespace vq::imaging::test

@@ -28,21 +28,35 @@ void SetU32(Bytes& out, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
+std::string ScratchFolder();
+
+// Removes the scratch folder when the test program ends.
+class ScratchCleanup : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(ScratchFolder(), ignored);
+  }
+};
+[[maybe_unused]] ::testing::Environment* const kScratchCleanup =
+    ::testing::AddGlobalTestEnvironment(new ScratchCleanup);
+
 std::string ScratchFolder() {
 #ifdef _WIN32
   const std::string name = "vq-imaging";
 #else
   const std::string name = "vq-imaging-" + std::to_string(::getpid());
 #endif
-  const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / name;
-  std::filesystem::create_directories(folder);
-  return folder.string();
+  return (std::filesystem::path(::testing::TempDir()) / name).string();
 }
 
 }  // namespace
 
 std::string ScratchPath(const std::string& name) {
-  static const std::string folder = ScratchFolder();
+  static const std::string folder = [] {
+    std::filesystem::create_directories(ScratchFolder());
+    return ScratchFolder();
+  }();
   return (std::filesystem::path(folder) / name).string();
 }
 
@@ -108,6 +122,14 @@ int LargestDifference(const Image& image, const Bytes& rgba, std::size_t offset)
 std::uint32_t Bgra(int blue, int green, int red, int alpha) {
   return static_cast<std::uint32_t>(blue & 0xFF) | (static_cast<std::uint32_t>(green & 0xFF) << 8) |
          (static_cast<std::uint32_t>(red & 0xFF) << 16) | (static_cast<std::uint32_t>(alpha & 0xFF) << 24);
+}
+
+Bytes ToRgba(const Image& image) {
+  Bytes rgba;
+  for (std::uint32_t pixel : image.pixels)
+    rgba.insert(rgba.end(), {static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                             static_cast<std::uint8_t>(pixel), static_cast<std::uint8_t>(pixel >> 24)});
+  return rgba;
 }
 
 WrittenImage WriteBitmap(const BitmapSpec& spec) {

@@ -52,6 +52,8 @@ std::optional<MagickPixels> DecodeWithMagick(const std::string& path, const std:
 int LargestDifference(const Image& image, const Bytes& rgba, std::size_t offset = 0);
 
 std::uint32_t Bgra(int blue, int green, int red, int alpha = 255);
+// An image as R,G,B,A bytes, to compare with LargestDifference.
+Bytes ToRgba(const Image& image);
 
 // A bitmap written from known pixels.
 struct BitmapSpec {
