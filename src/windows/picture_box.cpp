@@ -85,7 +85,13 @@ LRESULT CALLBACK PictureBox::WindowProcedure(HWND window, UINT message, WPARAM w
       return 0;
     }
     case WM_SHOWWINDOW:
-      if (self != nullptr && wParam == FALSE) self->StopAnimation();
+      if (self != nullptr) {
+        if (wParam == FALSE) {
+          self->StopAnimation();
+        } else {
+          self->StartAnimation();
+        }
+      }
       break;
     case WM_DESTROY:
       if (self != nullptr) self->StopAnimation();
@@ -96,16 +102,19 @@ LRESULT CALLBACK PictureBox::WindowProcedure(HWND window, UINT message, WPARAM w
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+COLORREF PictureBox::Background() const {
+  return backgroundColour_ == kSystemButtonFace ? GetSysColor(COLOR_BTNFACE)
+                                                : static_cast<COLORREF>(backgroundColour_ & 0x00FFFFFFu);
+}
+
 void PictureBox::Paint(HDC dc, const RECT& client) {
-  const COLORREF background = backgroundColour_ == kSystemButtonFace
-                                  ? GetSysColor(COLOR_BTNFACE)
-                                  : static_cast<COLORREF>(backgroundColour_ & 0x00FFFFFFu);
+  const COLORREF background = Background();
   Brush fill(CreateSolidBrush(background));
   FillRect(dc, &client, fill.get());
   if (cover_ == nullptr) return;
   const RECT target = DisplayRectangle(displayMode_, client.right - client.left, client.bottom - client.top,
                                        cover_->Width(), cover_->Height());
-  cover_->Draw(dc, target);
+  cover_->Draw(dc, target, background);
 }
 
 Bytes PictureBox::ReadBytes(int property) {
@@ -149,6 +158,7 @@ void PictureBox::WriteInteger(int property, std::int32_t value) {
       const std::int32_t mode = std::clamp(value, 0, 2);
       if (mode == displayMode_) return;
       displayMode_ = mode;
+      if (cover_ != nullptr) cover_->Place({displayMode_, Background()});
       if (Handle() != nullptr) {
         InvalidateRect(Handle(), nullptr, FALSE);
         UpdateWindow(Handle());  // the new mode is on screen before the write returns
@@ -157,6 +167,7 @@ void PictureBox::WriteInteger(int property, std::int32_t value) {
     }
     case property::kBackgroundColour:
       backgroundColour_ = static_cast<std::uint32_t>(value);
+      if (cover_ != nullptr) cover_->Place({displayMode_, Background()});
       if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, FALSE);
       return;
     case property::kPlayAnimation:
@@ -177,7 +188,13 @@ void PictureBox::Decode() {
     client = {area.right, area.bottom};
   }
   cover_ = DecodeCover(stored_, static_cast<std::size_t>(storedLength_), client, playAnimation_);
-  if (cover_ != nullptr && Handle() != nullptr) cover_->Start(Handle());
+  StartAnimation();
+}
+
+void PictureBox::StartAnimation() {
+  if (cover_ != nullptr && Handle() != nullptr && (GetWindowLongA(Handle(), GWL_STYLE) & WS_VISIBLE) != 0) {
+    cover_->Start(Handle(), {displayMode_, Background()});
+  }
 }
 
 void PictureBox::StopAnimation() {

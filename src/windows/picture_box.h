@@ -38,7 +38,9 @@ class PictureBox final : public Control {
 
  private:
   void Decode();
+  void StartAnimation();
   void StopAnimation();
+  COLORREF Background() const;
 
   unsigned char* stored_ = nullptr;  // a private copy of the written bytes
   std::int32_t storedLength_ = 0;
