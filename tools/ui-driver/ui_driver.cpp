@@ -4,6 +4,7 @@
 //   ui-driver add                click 加入数据 (opens the entry window)
 //   ui-driver set <window> <control> <text>   set a control's text
 //   ui-driver wait <title>       wait until a window with that title is visible
+//   ui-driver cover <path>       in the entry window, choose the cover through the open-file dialog
 #include <windows.h>
 
 #include <cstdio>
@@ -55,6 +56,22 @@ int main(int argc, char** argv) {
     if (control == nullptr) return Fail("no such control");
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]));
     return 0;
+  }
+  if (command == "cover" && argc == 3) {
+    HWND entry = WaitFor("添加");
+    if (entry == nullptr) return Fail("the entry window is not there");
+    PostMessageA(GetDlgItem(entry, 369164336), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageA(GetDlgItem(entry, 369164336), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    for (int waited = 0; waited < 20000; waited += 50) {
+      HWND dialog = FindWindowA("#32770", nullptr);
+      if (dialog != nullptr && IsWindowVisible(dialog) && GetDlgItem(dialog, 0x47c) != nullptr) {
+        SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return 0;
+      }
+      Sleep(50);
+    }
+    return Fail("the open-file dialog did not show");
   }
   return Fail("unknown command");
 }
