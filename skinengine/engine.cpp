@@ -69,6 +69,7 @@ struct Engine::Record {
   BoxState close = BoxState::Normal;
   bool trackingClose = false;
   bool resizing = false;  // our own size change: WM_WINDOWPOSCHANGING leaves it alone
+  bool growOnCreate = false;  // created under the hook: its size still fits the system's frame
   SIZE regionSize{};
   // Push buttons.
   bool hot = false;
@@ -140,12 +141,9 @@ void Engine::OnWindowCreating(HWND window, CREATESTRUCTA& create) {
   const auto style = static_cast<DWORD>(create.style);
   const DWORD exStyle = create.dwExStyle;
   if (IsSkinnableFrame(window, style, exStyle)) {
-    if (Record* record = RestyleFrame(window, false)) {
-      // Keep the client area the size the creator asked for.
-      const SIZE change = SizeChange(*record);
-      if (create.cx != CW_USEDEFAULT && create.cx > 0) create.cx += change.cx;
-      if (create.cy != CW_USEDEFAULT && create.cy > 0) create.cy += change.cy;
-    }
+    // Its size is corrected at WM_CREATE (changes made to the creation
+    // structure here are not kept everywhere).
+    if (Record* record = RestyleFrame(window, false)) record->growOnCreate = true;
   } else if ((style & WS_CHILD) != 0) {
     RestyleControl(window, create.hwndParent, style, exStyle);
   }
@@ -326,6 +324,19 @@ LRESULT Engine::FrameProc(Record& record, UINT message, WPARAM wParam, LPARAM lP
     case WM_NCPAINT:
       PaintFrameNow(record);
       return 0;
+    case WM_CREATE:
+      if (record.growOnCreate) {
+        // Before the window's own WM_CREATE: it sees the client size its
+        // creator asked for.
+        record.growOnCreate = false;
+        const RECT rect = WindowRect(window);
+        const SIZE change = SizeChange(record);
+        record.resizing = true;
+        SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left + change.cx, rect.bottom - rect.top + change.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        record.resizing = false;
+      }
+      break;
     case WM_NCACTIVATE: {
       record.active = wParam != 0;
       // -1: the system updates its state but does not draw its own caption.
@@ -390,7 +401,9 @@ LRESULT Engine::FrameProc(Record& record, UINT message, WPARAM wParam, LPARAM lP
       break;
     case WM_LBUTTONUP:
       if (record.trackingClose) {
-        const bool over = record.close == BoxState::Pressed;
+        POINT released{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ClientToScreen(window, &released);
+        const bool over = SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(released.x, released.y)) == HTCLOSE;
         record.trackingClose = false;
         record.close = BoxState::Normal;
         ReleaseCapture();
