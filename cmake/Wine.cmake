@@ -16,11 +16,13 @@ add_test(NAME wine.stop
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 
 # vq_add_wine_test(<name> <target> [args...]): one ctest test running a test
-# executable under Wine, with the shared prefix and server.
+# executable under Wine, with the shared prefix and server. They take turns:
+# windows, focus, the pointer and the keyboard are one per display.
 function(vq_add_wine_test name target)
   add_test(NAME ${name} COMMAND ${target} ${ARGN})
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED wine
+    RESOURCE_LOCK display
     ENVIRONMENT "WINEPREFIX=${VQ_WINEPREFIX}"
     TIMEOUT 180)
 endfunction()

@@ -30,6 +30,8 @@ void ReleaseWindowDescriptions() {
   if (TheApplication().windows != nullptr) TheApplication().windows->ReleaseWindows();
 }
 
+void UnloadLibraries() { UnloadExternalLibraries(TheApplication().externalFunctions); }
+
 void ReleaseProcessResources() {
   ApplicationState& app = TheApplication();
   app.toolWindow.Reset();
@@ -98,9 +100,13 @@ void InitialiseApplication() { InitialiseApplicationWith(kDescriptions, std::siz
 void InitialiseApplicationWith(const DescriptionEntry* entries, std::size_t count) {
   ApplicationState& app = TheApplication();
   const HINSTANCE instance = GetModuleHandleA(nullptr);
+  // No library is ever looked for in the current directory or along PATH.
+  NarrowLibrarySearch();
   // 1. Values come from the process heap; the constants are known to the pool.
   RegisterValueConstants();
+  RegisterSkinConstants();
   SetEndStep(EndStep::ReleaseWindowDescriptions, ReleaseWindowDescriptions);
+  SetEndStep(EndStep::UnloadLibraries, UnloadLibraries);
   SetEndStep(EndStep::ReleaseProcessResources, ReleaseProcessResources);
   SetEndStep(EndStep::UninitialiseOle, UninitialiseOle);
   // 2. OLE on this thread, for the drop target.
@@ -123,6 +129,8 @@ void InitialiseApplicationWith(const DescriptionEntry* entries, std::size_t coun
   // 5. The hidden owner of modal windows.
   app.toolWindow = WindowHandle(CreateToolWindow(instance));
   app.windows->SetToolWindow(app.toolWindow.get());
+  // 6. The external functions, all unbound.
+  app.externalFunctions = MakeExternalFunctionTable();
   // 7. The window descriptions, checked before anything is built from them.
   for (std::size_t i = 0; i < count; ++i) {
     if (entries[i].factory == nullptr || !IsLoadableDescription(entries[i].factory())) {
@@ -151,7 +159,11 @@ int ProgramEntry() {
   return 0;
 }
 
+// Runs while the lookup window is still invisible: the skin engine restyles
+// it, and every window shown after it, before the user sees anything.
 HandlerResult OnLookupWindowCreated(const Event&) {
+  ApplicationState& app = TheApplication();
+  ApplySkin(app.externalFunctions, *app.store, kHouseSkin);
   return HandlerResult::NoValue;
 }
 

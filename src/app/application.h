@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "skin/skin.h"
 #include "store/file_port_win32.h"
 #include "store/record_store.h"
 #include "values/values.h"
@@ -22,6 +23,7 @@ struct ApplicationState {
   std::unique_ptr<RecordStore> store;
   WindowHandle toolWindow;  // owns the modal windows; keeps nothing running
   std::unique_ptr<WindowServices> windows;
+  ExternalFunctionTable externalFunctions;  // the skin engine's entry point
 };
 
 ApplicationState& TheApplication();

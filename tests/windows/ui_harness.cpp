@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "skin/skin.h"
 #include "windows/entry_window.h"
 #include "windows/lookup_window.h"
 
@@ -30,6 +32,41 @@ void CALLBACK RunPendingWork(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 WindowDescription LookupWindowWithoutSkin() { return DescribeLookupWindow(nullptr); }
+
+// With VQ_TEST_SKIN set to a skin number, the whole test program runs with the
+// skin engine attached, as the program does: deployed from the carried image
+// into a folder of its own and handed that skin once, before any window.
+class SkinEnvironment final : public ::testing::Environment {
+ public:
+  explicit SkinEnvironment(int skin) : skin_(skin) {}
+  void SetUp() override {
+    RegisterValueConstants();
+    RegisterSkinConstants();
+    folder_ = std::make_unique<TempFolder>();
+    store_ = std::make_unique<RecordStore>(port_, folder_->Path().c_str());
+    table_ = MakeExternalFunctionTable();
+    ApplySkin(table_, *store_, skin_);
+    ASSERT_NE(nullptr, table_[kSkinAttachFunction].moduleHandle);
+  }
+  void TearDown() override {
+    UnloadExternalLibraries(table_);
+    store_.reset();
+    folder_.reset();
+  }
+
+ private:
+  int skin_;
+  Win32FilePort port_;
+  std::unique_ptr<TempFolder> folder_;
+  std::unique_ptr<RecordStore> store_;
+  ExternalFunctionTable table_{};
+};
+
+const bool gSkinEnvironmentAdded = [] {
+  const char* skin = std::getenv("VQ_TEST_SKIN");
+  if (skin != nullptr && skin[0] != '\0') ::testing::AddGlobalTestEnvironment(new SkinEnvironment(std::atoi(skin)));
+  return true;
+}();
 
 }  // namespace
 

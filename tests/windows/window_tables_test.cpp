@@ -3,6 +3,8 @@
 // with its text; the window has its title, outer size and centred position.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "ui_harness.h"
 #include "windows/entry_window.h"
 #include "windows/lookup_window.h"
@@ -25,13 +27,23 @@ void ExpectMatchesTable(TestProgram& program, const WindowDescription& table) {
   HWND window = program.Window(table.number);
   ASSERT_NE(nullptr, window);
   EXPECT_EQ(table.title, WindowText(window));
-  RECT outer;
-  GetWindowRect(window, &outer);
-  EXPECT_EQ(table.width, outer.right - outer.left);
-  EXPECT_EQ(table.height, outer.bottom - outer.top);
-  EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - table.width) / 2, outer.left);
-  EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - table.height) / 2, outer.top);
   const LONG style = GetWindowLongA(window, GWL_STYLE);
+  // The client area is the table's outer size less the system's frame, with
+  // or without a skin (which may draw a frame of another width).
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(style), FALSE, static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(table.width - (frame.right - frame.left), client.right);
+  EXPECT_EQ(table.height - (frame.bottom - frame.top), client.bottom);
+  if (std::getenv("VQ_TEST_SKIN") == nullptr) {
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(table.width, outer.right - outer.left);
+    EXPECT_EQ(table.height, outer.bottom - outer.top);
+    EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - table.width) / 2, outer.left);
+    EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - table.height) / 2, outer.top);
+  }
   EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
 
