@@ -4,6 +4,7 @@
 //   ui-driver add                click 加入数据 (opens the entry window)
 //   ui-driver set <window> <control> <text>   set a control's text
 //   ui-driver wait <title>       wait until a window with that title is visible
+//   ui-driver rect <title>       print the window's outer rectangle as WxH+X+Y
 //   ui-driver cover <path>       in the entry window, choose the cover through the open-file dialog
 #include <windows.h>
 
@@ -35,6 +36,14 @@ int Fail(const char* what) {
 int main(int argc, char** argv) {
   if (argc < 2) return Fail("usage: ui-driver search <name> | add | set <title> <control> <text> | wait <title>");
   const std::string command = argv[1];
+  if (command == "rect" && argc == 3) {
+    HWND window = WaitFor(argv[2]);
+    if (window == nullptr) return Fail("no such window");
+    RECT box;
+    GetWindowRect(window, &box);
+    std::printf("%ldx%ld+%ld+%ld\n", box.right - box.left, box.bottom - box.top, box.left, box.top);
+    return 0;
+  }
   if (command == "wait" && argc == 3) return WaitFor(argv[2]) != nullptr ? 0 : Fail("no such window");
   if (command == "search" && argc == 3) {
     HWND lookup = WaitFor("Vellorin-Quobarra v1.0");
