@@ -40,6 +40,14 @@ bool CheckedMul(A a, B b, T& product) {
 // that cannot be had.
 bool AllocateImage(Image& image, int width, int height, std::uint32_t fill) noexcept;
 
+// For a decoder that writes every pixel row by row: sets the size and
+// reserves the pixels without touching them; AppendRows then grows the
+// pixels by `rows` rows (zeroed while they are still in the cache, just
+// before the decoder overwrites them) and returns the first of them. Saves
+// a pass over the whole image before decoding.
+bool ReserveImage(Image& image, int width, int height) noexcept;
+std::uint32_t* AppendRows(Image& image, int rows) noexcept;
+
 // Pixel value of B,G,R,A bytes in memory order.
 inline std::uint32_t PackBgra(std::uint8_t blue, std::uint8_t green, std::uint8_t red,
                               std::uint8_t alpha) {

@@ -4,6 +4,7 @@
 // the rest). A fatal library error longjmps back to RunDecode; everything that
 // the jump passes over is trivially destructible, and the error becomes a
 // result only in DecodeJpeg, after the library's memory is released.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // before jpeglib.h, which uses FILE and size_t
 #include <new>
@@ -162,21 +163,23 @@ void ConvertCmykRow(std::uint32_t* row, JDIMENSION width, bool inverted) {
   const JDIMENSION width = decompress->output_width;
   const JDIMENSION height = decompress->output_height;
   if (decompress->output_components != 4 ||
-      !AllocateImage(*session.image, static_cast<int>(width), static_cast<int>(height), 0))
+      !ReserveImage(*session.image, static_cast<int>(width), static_cast<int>(height)))
     return false;
-  std::uint32_t* pixels = session.image->pixels.data();
   JSAMPROW rows[kRowsPerRead];
   while (decompress->output_scanline < height) {
-    const JDIMENSION first = decompress->output_scanline;
-    const JDIMENSION wanted = height - first < kRowsPerRead ? height - first : kRowsPerRead;
-    for (JDIMENSION i = 0; i < wanted; ++i)
-      rows[i] = reinterpret_cast<JSAMPROW>(pixels + static_cast<std::size_t>(first + i) * width);
-    const JDIMENSION read = jpeg_read_scanlines(decompress, rows, wanted);
-    if (read == 0) return false;  // our source never suspends; no progress means a broken stream
+    const JDIMENSION wanted = std::min(height - decompress->output_scanline, kRowsPerRead);
+    std::uint32_t* first = AppendRows(*session.image, static_cast<int>(wanted));
+    if (first == nullptr) return false;
+    for (JDIMENSION i = 0; i < wanted; ++i) rows[i] = reinterpret_cast<JSAMPROW>(first + static_cast<std::size_t>(i) * width);
+    // The library hands out at most one row group per call.
+    for (JDIMENSION done = 0; done < wanted;) {
+      const JDIMENSION read = jpeg_read_scanlines(decompress, rows + done, wanted - done);
+      if (read == 0) return false;  // our source never suspends: no progress means a broken stream
+      done += read;
+    }
     if (cmyk)
-      for (JDIMENSION i = 0; i < read; ++i)
-        ConvertCmykRow(pixels + static_cast<std::size_t>(first + i) * width, width,
-                       decompress->saw_Adobe_marker);
+      for (JDIMENSION i = 0; i < wanted; ++i)
+        ConvertCmykRow(first + static_cast<std::size_t>(i) * width, width, decompress->saw_Adobe_marker);
   }
   // Whatever follows the last row cannot change the image: no finish call,
   // which would read (and could fail on) the rest of the file.
