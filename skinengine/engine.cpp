@@ -525,6 +525,7 @@ LRESULT Engine::ButtonProc(Record& record, UINT message, WPARAM wParam, LPARAM l
     case WM_ERASEBKGND:
       return 1;
     case WM_MOUSEMOVE:
+      if (record.hot && GetCapture() != window) return DefSubclassProc(window, message, wParam, lParam);
       if (!record.hot) {
         record.hot = true;
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};

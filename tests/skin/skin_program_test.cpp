@@ -175,6 +175,9 @@ struct FatalEnd {
 TEST(SkinFatalEndTest, EndsWithTheBoxAndMinusOne) {
   const FatalEnd cases[] = {
       {"engine-is-a-folder", "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“VQSkin.dll”中的输出命令“VQSkinAttach”\r\n"},
+      // A library of that name in the current directory is never used.
+      {"engine-is-a-folder-and-one-is-planted",
+       "运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“VQSkin.dll”中的输出命令“VQSkinAttach”\r\n"},
       {"unbalanced-stack", "运行时出错!\r\n\r\n错误代码：6\r\n\r\n错误信息：调用DLL命令后发现堆栈错误\r\n"},
   };
   for (const FatalEnd& test : cases) {
@@ -201,9 +204,16 @@ int RunScenario(const std::string& scenario, const std::string& runDirectory) {
     DeploySkinEngine(store);
     return 0;
   }
-  if (scenario == "engine-is-a-folder") {
+  if (scenario == "engine-is-a-folder" || scenario == "engine-is-a-folder-and-one-is-planted") {
     CreateDirectoryA(engine.c_str(), nullptr);
     WriteBytes(engine + "\\inside", {1, 2, 3});
+    if (scenario != "engine-is-a-folder") {
+      // Searched by bare name, this one would be found first.
+      const std::string planted = runDirectory + "\\planted";
+      CreateDirectoryA(planted.c_str(), nullptr);
+      CopyFileA((ExecutableDirectory() + "\\vqskin_probe.dll").c_str(), (planted + "\\VQSkin.dll").c_str(), FALSE);
+      SetCurrentDirectoryA(planted.c_str());
+    }
     ApplySkin(table, store, kHouseSkin);
   } else if (scenario == "unbalanced-stack") {
     CopyFileA((ExecutableDirectory() + "\\vqskin_probe.dll").c_str(), engine.c_str(), FALSE);
