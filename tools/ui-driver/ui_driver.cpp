@@ -5,6 +5,8 @@
 //   ui-driver set <window> <control> <text>   set a control's text
 //   ui-driver wait <title>       wait until a window with that title is visible
 //   ui-driver rect <title>       print the window's outer rectangle as WxH+X+Y
+//   ui-driver close <title>      close every window of the program that shows it (message boxes first)
+//   ui-driver save               in the entry window, click 保存
 //   ui-driver cover <path>       in the entry window, choose the cover through the open-file dialog
 #include <windows.h>
 
@@ -17,9 +19,11 @@ namespace {
 
 constexpr char kWindowClass[] = "VellorinQuobarraWindow";
 
+// One of the program's windows, or else a message box, with that title.
 HWND WaitFor(const char* title) {
   for (int waited = 0; waited < 20000; waited += 50) {
     HWND window = FindWindowA(kWindowClass, title);
+    if (window == nullptr) window = FindWindowA("#32770", title);
     if (window != nullptr && IsWindowVisible(window)) return window;
     Sleep(50);
   }
@@ -50,6 +54,29 @@ int main(int argc, char** argv) {
     if (lookup == nullptr) return Fail("the lookup window is not there");
     SendMessageA(GetDlgItem(lookup, 369164313), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
     PostMessageA(GetDlgItem(lookup, 369164315), BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (command == "close" && argc == 3) {
+    // A task-modal message box keeps the program's windows disabled: answer it first.
+    for (int tries = 0; tries < 20; ++tries) {
+      HWND box = FindWindowA("#32770", nullptr);
+      if (box == nullptr || !IsWindowVisible(box)) break;
+      SendMessageA(box, WM_COMMAND, IDOK, 0);
+      Sleep(100);
+    }
+    if (HWND entry = FindWindowA(kWindowClass, "添加")) {
+      SendMessageA(entry, WM_CLOSE, 0, 0);
+      Sleep(100);
+    }
+    HWND window = FindWindowA(kWindowClass, argv[2]);
+    if (window == nullptr) return Fail("no such window");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == "save") {
+    HWND entry = WaitFor("添加");
+    if (entry == nullptr) return Fail("the entry window is not there");
+    PostMessageA(GetDlgItem(entry, 369164341), BM_CLICK, 0, 0);
     return 0;
   }
   if (command == "add") {
