@@ -84,7 +84,9 @@ void OnSkipInput(j_decompress_ptr decompress, long count) {
   source.bytes_in_buffer -= toSkip;
 }
 
-// Called once per row of blocks while the library reads its input.
+// Called once per row of blocks while the library reads its input. Over the
+// scan budget the decode fails (through the fatal-error path; the message
+// code is never shown).
 void OnProgress(j_common_ptr common) {
   const auto* decompress = reinterpret_cast<j_decompress_ptr>(common);
   if (decompress->input_scan_number > SessionOf(common).maxScans) ERREXIT(common, JERR_NOT_COMPILED);

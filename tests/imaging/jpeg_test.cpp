@@ -165,6 +165,28 @@ TEST(JpegDecodeTest, CutShortInImageDataIsShown) {
 
 std::size_t FrameHeaderAt(const Bytes& bytes) { return MarkerAt(bytes, 0xC0); }
 
+// A progressive file whose last scan is repeated: each repeat only warns in
+// the library, but every scan walks the whole image, so the number of scans
+// is capped (1000 for an image this small).
+TEST(JpegCapTest, ScanCountCap) {
+  const Bytes original = WriteJpeg(Progressive(Spec(24, 16))).bytes;
+  // Scan headers: FF DA never occurs inside coded data, where FF is stuffed.
+  std::vector<std::size_t> scans;
+  for (std::size_t at = 0; at + 1 < original.size(); ++at)
+    if (original[at] == 0xFF && original[at + 1] == 0xDA) scans.push_back(at);
+  ASSERT_GT(scans.size(), 1u);
+  const Bytes lastScan(original.begin() + static_cast<std::ptrdiff_t>(scans.back()), original.end() - 2);
+  const auto withScans = [&](std::size_t total) {
+    Bytes bytes(original.begin(), original.end() - 2);
+    for (std::size_t count = scans.size(); count < total; ++count) bytes.insert(bytes.end(), lastScan.begin(), lastScan.end());
+    bytes.insert(bytes.end(), {0xFF, 0xD9});
+    return bytes;
+  };
+  const Bytes within = withScans(1000), over = withScans(1001);
+  EXPECT_TRUE(DecodeJpeg(within.data(), within.size(), 24, 16).has_value());
+  EXPECT_FALSE(DecodeJpeg(over.data(), over.size(), 24, 16).has_value());
+}
+
 struct RejectionCase {
   const char* name;
   std::function<void(Bytes&)> damage;
