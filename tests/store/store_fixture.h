@@ -8,7 +8,7 @@
 #include <string>
 
 #include "store/record_store.h"
-#include "test_disk.h"
+#include "support/disk.h"
 #include "test_port.h"
 
 namespace vq {

@@ -281,7 +281,7 @@ TEST_F(EntryWindowTest, DroppedFilesLoadTheFirstAndNeverMoveAnything) {
     DragOnto(box, CF_TEXT, MakeTextGlobal(first), DROPEFFECT_COPY, 0, pump);
     EXPECT_EQ("DROPPED TWO", Cover());
     // A folder empties the box.
-    DragOnto(box, CF_HDROP, MakeFileList({program_.Run().Path()}), DROPEFFECT_COPY, 0, pump);
+    DragOnto(box, CF_HDROP, MakeFileList({program_.Run().path()}), DROPEFFECT_COPY, 0, pump);
     EXPECT_EQ("", Cover());
     // A second registration is refused; the first stays in force.
     EXPECT_FALSE(program_.Services().RegisterDropWindow(kEntryWindowNumber, kDropTarget, box));

@@ -3,7 +3,6 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 
 #include "ui_harness.h"
 #include "windows/entry_window.h"

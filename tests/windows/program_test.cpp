@@ -63,7 +63,7 @@ class Child {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     started_ = CreateProcessA(copy_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              folder_.Path().c_str(), &startup, &process_) != FALSE;
+                              folder_.path().c_str(), &startup, &process_) != FALSE;
   }
   ~Child() {
     if (started_) {

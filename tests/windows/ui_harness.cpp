@@ -6,9 +6,7 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "skin/skin.h"
 #include "windows/entry_window.h"
@@ -43,7 +41,7 @@ class SkinEnvironment final : public ::testing::Environment {
     RegisterValueConstants();
     RegisterSkinConstants();
     folder_ = std::make_unique<TempFolder>();
-    store_ = std::make_unique<RecordStore>(port_, folder_->Path().c_str());
+    store_ = std::make_unique<RecordStore>(port_, folder_->path().c_str());
     table_ = MakeExternalFunctionTable();
     ApplySkin(table_, *store_, skin_);
     ASSERT_NE(nullptr, table_[kSkinAttachFunction].moduleHandle);
@@ -70,54 +68,10 @@ const bool gSkinEnvironmentAdded = [] {
 
 }  // namespace
 
-TempFolder::TempFolder() {
-  static std::atomic<int> serial{0};
-  char base[MAX_PATH] = {};
-  GetTempPathA(sizeof base, base);
-  std::ostringstream name;
-  name << base << "vq-test-" << GetCurrentProcessId() << "-" << serial++ << "-" << GetTickCount();
-  path_ = name.str();
-  CreateDirectoryA(path_.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() { RemoveTree(path_); }
-
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        RemoveTree(child);
-      } else {
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(child.c_str());
-      }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 TestProgram::TestProgram() {
   RegisterValueConstants();
   OleInitialize(nullptr);
-  store_ = std::make_unique<RecordStore>(port_, run_.Path().c_str());
+  store_ = std::make_unique<RecordStore>(port_, run_.path().c_str());
   services_ = std::make_unique<WindowServices>(*store_, GetModuleHandleA(nullptr));
   toolWindow_ = CreateWindowExA(WS_EX_TOOLWINDOW, "Static", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   services_->SetToolWindow(toolWindow_);

@@ -11,29 +11,18 @@
 
 #include "store/file_port_win32.h"
 #include "store/record_store.h"
+#include "support/disk.h"
 #include "support/message_box_closer.h"
 #include "windows/window_services.h"
 
 namespace vq::testing {
 
-// A fresh folder under the temporary directory, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
-
- private:
-  std::string path_;
-};
-
-void RemoveTree(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
-std::string ReadBytes(const std::string& path);  // "" when missing
-bool Exists(const std::string& path);
+using disk::Exists;
+using disk::RemoveTree;
+using disk::TempFolder;
+using disk::WriteBytes;
+// The file's bytes; "" when it cannot be read.
+inline std::string ReadBytes(const std::string& path) { return disk::ReadBytes(path).value_or(""); }
 
 // The two windows on a store in a temporary run directory. The lookup
 // window's created event does nothing here (no skin).

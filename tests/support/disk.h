@@ -1,5 +1,5 @@
-// Direct access to the disk for the store's tests, through the platform's own
-// calls rather than the ports under test, so a port that maps paths wrongly
+// Direct access to the disk for tests, through the platform's own calls
+// rather than the program's file ports, so a port that maps paths wrongly
 // cannot hide its fault. Paths are joined with the platform's separator.
 #pragma once
 
@@ -36,6 +36,7 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   const std::string& path() const { return path_; }
+  std::string operator/(std::string_view relative) const { return JoinPath({path_, relative}); }
 
  private:
   std::string path_;
