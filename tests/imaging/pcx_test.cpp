@@ -92,5 +92,21 @@ INSTANTIATE_TEST_SUITE_P(
                       }}),
     CaseName());
 
+// Encoders may let a run carry over into the next line.
+TEST(PcxDecodeTest, RunAcrossLineEnd) {
+  Bytes bytes = WritePcx({4, 2, 8}).bytes;  // 4 x 2, its closing palette kept
+  const Bytes data = {0xC6, 7, 3, 0xC1, 0xC1};  // six of index 7 across both lines, then 3, then 0xC1
+  bytes.erase(bytes.begin() + 128, bytes.end() - 769);
+  bytes.insert(bytes.begin() + 128, data.begin(), data.end());
+  const auto colour = [&bytes](int index) {
+    const std::size_t at = bytes.size() - 768 + static_cast<std::size_t>(index) * 3;
+    return Bgra(bytes[at + 2], bytes[at + 1], bytes[at]);
+  };
+  const std::optional<Image> image = DecodePcx(bytes.data(), bytes.size());
+  ASSERT_TRUE(image.has_value());
+  const std::uint32_t seven = colour(7);
+  EXPECT_EQ(image->pixels, (std::vector<std::uint32_t>{seven, seven, seven, seven, seven, seven, colour(3), colour(0xC1)}));
+}
+
 }  // namespace
 }  // namespace vq::imaging::test
