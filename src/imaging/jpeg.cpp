@@ -1,9 +1,10 @@
 // JPEG through libjpeg: the cover bytes are handed to the library in blocks
 // of 4096 by our own source manager, with an end-of-image marker once they run
 // out, so a file cut short in its image data still decodes (the library fills
-// the rest). A fatal library error longjmps back to RunDecode; everything that
-// the jump passes over is trivially destructible, and the error becomes a
-// result only in DecodeJpeg, after the library's memory is released.
+// the rest). Every library call happens under RunDecode: a fatal library error
+// longjmps back to it, passing over only trivially destructible objects; it
+// releases the library's memory either way and returns a plain flag, which
+// DecodeJpeg turns into the result.
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // before jpeglib.h, which uses FILE and size_t
@@ -37,6 +38,7 @@ struct JpegSession {
   int minHeight;
   int naturalWidth;
   int naturalHeight;
+  bool decoded;
   Image* image;  // owned by DecodeJpeg
 };
 static_assert(std::is_trivially_destructible_v<JpegSession>,
@@ -112,6 +114,11 @@ void ConvertCmykRow(std::uint32_t* row, JDIMENSION width, bool inverted) {
 // this function by longjmp.
 [[gnu::noinline]] bool DecodeSteps(JpegSession& session) {
   j_decompress_ptr decompress = &session.decompress;
+  decompress->err = jpeg_std_error(&session.errors);
+  session.errors.error_exit = OnFatalError;
+  session.errors.emit_message = IgnoreMessage;
+  session.errors.output_message = IgnoreOutput;
+  decompress->client_data = &session;  // kept by the create call
   jpeg_create_decompress(decompress);
   decompress->client_data = &session;
   decompress->mem->max_memory_to_use = kMaxJpegWorkingMemory;
@@ -188,9 +195,12 @@ void ConvertCmykRow(std::uint32_t* row, JDIMENSION width, bool inverted) {
   return true;
 }
 
+// The session lives in the caller's frame and is only reached through the
+// reference, so nothing here can be clobbered by the jump.
 [[gnu::noinline]] bool RunDecode(JpegSession& session) {
-  if (setjmp(session.failure) != 0) return false;
-  return DecodeSteps(session);
+  if (setjmp(session.failure) == 0) session.decoded = DecodeSteps(session);
+  jpeg_destroy_decompress(&session.decompress);  // safe on a session never created: it is zeroed
+  return session.decoded;
 }
 
 }  // namespace
@@ -200,19 +210,12 @@ std::optional<JpegImage> DecodeJpeg(const std::uint8_t* data, std::size_t size, 
   if (RecogniseImageKind(data, size) != ImageKind::Jpeg) return std::nullopt;
   JpegImage result;
   JpegSession session{};
-  session.decompress.err = jpeg_std_error(&session.errors);
-  session.errors.error_exit = OnFatalError;
-  session.errors.emit_message = IgnoreMessage;
-  session.errors.output_message = IgnoreOutput;
-  session.decompress.client_data = &session;
   session.data = data;
   session.size = size;
   session.minWidth = minWidth;
   session.minHeight = minHeight;
   session.image = &result.image;
-  const bool decoded = RunDecode(session);
-  jpeg_destroy_decompress(&session.decompress);
-  if (!decoded) return std::nullopt;
+  if (!RunDecode(session)) return std::nullopt;
   result.naturalWidth = session.naturalWidth;
   result.naturalHeight = session.naturalHeight;
   return result;
