@@ -2,6 +2,7 @@
 // message loop can be driven, and as child processes for exit codes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "app/application.h"
@@ -55,7 +56,9 @@ TEST(ProgramEndTest, ExitRoutineRunsOnceAtANormalEnd) {
 // A child process: the real program or the stand-in, in a folder of its own.
 class Child {
  public:
-  Child(const char* exe, const std::string& arguments) {
+  Child(const char* exe, const std::string& arguments,
+        const std::function<void(const TempFolder&)>& prepare = nullptr) {
+    if (prepare) prepare(folder_);
     const std::string name = std::string(exe).substr(std::string(exe).find_last_of("/\\") + 1);
     copy_ = folder_ / name;
     CopyFileA(exe, copy_.c_str(), FALSE);
@@ -137,6 +140,41 @@ TEST(ProgramTest, FatalStartUpErrorsShowTheBoxAndEndWithMinusOne) {
     EXPECT_EQ(0xFFFFFFFFu, child.WaitForExit());
     EXPECT_FALSE(Exists(child.Folder() / "exit-routine-ran"));  // a fatal end skips the exit routine
   }
+}
+
+TEST(ProgramTest, FirstStartDeploysTheSkinEngineHidden) {
+  std::string firstImage;
+  {
+    Child program(VQ_PROGRAM_EXE, "");
+    ASSERT_TRUE(program.Started());
+    HWND window = program.WaitForWindow(kWindowClassName, "Vellorin-Quobarra v1.0");
+    ASSERT_NE(nullptr, window);
+    const std::string engine = program.Folder() / "VQSkin.dll";
+    firstImage = ReadBytes(engine);
+    EXPECT_GT(firstImage.size(), 4096u);
+    EXPECT_EQ("MZ", firstImage.substr(0, 2));
+    // Hidden; Wine adds the archive mark to what it reports.
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN), GetFileAttributesA(engine.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitForExit());
+  }
+}
+
+TEST(ProgramTest, AnEngineThatCannotBeWrittenEndsWithTheFatalBox) {
+  // A non-empty folder where the engine belongs: it can be neither loaded nor replaced.
+  Child program(VQ_PROGRAM_EXE, "", [](const TempFolder& folder) {
+    CreateDirectoryA((folder / "VQSkin.dll").c_str(), nullptr);
+    WriteBytes(folder / "VQSkin.dll\\inside.txt", "x");
+  });
+  ASSERT_TRUE(program.Started());
+  HWND box = program.WaitForWindow("#32770", "错误");
+  ASSERT_NE(nullptr, box);
+  char text[512] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  EXPECT_EQ(std::string("运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“VQSkin.dll”中的输出命令“VQSkinAttach”\r\n"), text);
+  EXPECT_EQ(nullptr, program.WaitForWindow(kWindowClassName, "Vellorin-Quobarra v1.0", 0));  // never shown
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(0xFFFFFFFFu, program.WaitForExit());
 }
 
 TEST(ProgramTest, ANormalEndRunsTheExitRoutine) {
