@@ -102,9 +102,22 @@ LRESULT CALLBACK PictureBox::WindowProcedure(HWND window, UINT message, WPARAM w
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The button-face background is asked of the window, as its labels ask
+// theirs, so that a skin that recolours the window recolours the box too.
 COLORREF PictureBox::Background() const {
-  return backgroundColour_ == kSystemButtonFace ? GetSysColor(COLOR_BTNFACE)
-                                                : static_cast<COLORREF>(backgroundColour_ & 0x00FFFFFFu);
+  if (backgroundColour_ != kSystemButtonFace) return static_cast<COLORREF>(backgroundColour_ & 0x00FFFFFFu);
+  COLORREF background = GetSysColor(COLOR_BTNFACE);
+  HWND box = Handle();
+  if (box != nullptr && GetParent(box) != nullptr) {
+    WindowDC dc(box);
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(GetParent(box), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(box)));
+    LOGBRUSH look{};
+    if (brush != nullptr && GetObjectA(brush, sizeof look, &look) == sizeof look && look.lbStyle == BS_SOLID) {
+      background = look.lbColor;
+    }
+  }
+  return background;
 }
 
 void PictureBox::Paint(HDC dc, const RECT& client) {

@@ -101,7 +101,9 @@ TEST_F(PictureBoxTest, AFoundCoverIsShownStretchedToTheClientArea) {
 }
 
 TEST_F(PictureBoxTest, UndecodableBytesShowTheBackgroundAndStayStored) {
-  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  // The box shows its window's own background (the button face, or a skin's colour).
+  WindowDC window(program_.Window(kLookupWindowNumber));
+  const COLORREF face = GetPixel(window.get(), 400, 120);  // an empty spot of the client area
   const std::uint32_t background = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
   for (const std::string& bytes : {std::string("\x89PNG\r\n\x1a\n rest", 13), std::string("BM"),
                                    std::string("BM") + std::string(60, '\0')}) {
