@@ -100,6 +100,25 @@ class Child {
     return code;
   }
 
+  // The lookup window shows; closing it ends the child with 0.
+  void ExpectNormalEnd() {
+    HWND window = WaitForWindow(kWindowClassName, "Vellorin-Quobarra v1.0");
+    ASSERT_NE(nullptr, window);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, WaitForExit());
+  }
+  // Only the fatal error box shows, with this message; OK ends the child with -1.
+  void ExpectFatalEnd(const std::string& message) {
+    HWND box = WaitForWindow("#32770", "错误");
+    ASSERT_NE(nullptr, box);
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_EQ("运行时出错!\r\n\r\n错误信息：" + message + "\r\n", text);
+    EXPECT_EQ(nullptr, WaitForWindow(kWindowClassName, "Vellorin-Quobarra v1.0", 0));  // never shown
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(0xFFFFFFFFu, WaitForExit());
+  }
+
  private:
   TempFolder folder_;
   std::string copy_;
@@ -110,10 +129,7 @@ class Child {
 TEST(ProgramTest, ClosingTheWindowEndsTheProgramWithZero) {
   Child program(VQ_PROGRAM_EXE, "");
   ASSERT_TRUE(program.Started());
-  HWND window = program.WaitForWindow(kWindowClassName, "Vellorin-Quobarra v1.0");
-  ASSERT_NE(nullptr, window);
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(0u, program.WaitForExit());
+  program.ExpectNormalEnd();
 }
 
 TEST(ProgramTest, FatalStartUpErrorsShowTheBoxAndEndWithMinusOne) {
@@ -129,15 +145,7 @@ TEST(ProgramTest, FatalStartUpErrorsShowTheBoxAndEndWithMinusOne) {
     SCOPED_TRACE(c.scenario);
     Child child(VQ_CHILD_EXE, c.scenario);
     ASSERT_TRUE(child.Started());
-    HWND box = child.WaitForWindow("#32770", "错误");
-    ASSERT_NE(nullptr, box);
-    char text[512] = {};
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    EXPECT_EQ(std::string("运行时出错!\r\n\r\n错误信息：") + c.message + "\r\n", text);
-    // The lookup window was never shown.
-    EXPECT_EQ(nullptr, child.WaitForWindow(kWindowClassName, "Vellorin-Quobarra v1.0", 0));
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(0xFFFFFFFFu, child.WaitForExit());
+    child.ExpectFatalEnd(c.message);
     EXPECT_FALSE(Exists(child.Folder() / "exit-routine-ran"));  // a fatal end skips the exit routine
   }
 }
@@ -167,23 +175,13 @@ TEST(ProgramTest, AnEngineThatCannotBeWrittenEndsWithTheFatalBox) {
     WriteBytes(folder / "VQSkin.dll\\inside.txt", "x");
   });
   ASSERT_TRUE(program.Started());
-  HWND box = program.WaitForWindow("#32770", "错误");
-  ASSERT_NE(nullptr, box);
-  char text[512] = {};
-  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-  EXPECT_EQ(std::string("运行时出错!\r\n\r\n错误信息：无法找到指定DLL库文件“VQSkin.dll”中的输出命令“VQSkinAttach”\r\n"), text);
-  EXPECT_EQ(nullptr, program.WaitForWindow(kWindowClassName, "Vellorin-Quobarra v1.0", 0));  // never shown
-  PostMessageA(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(0xFFFFFFFFu, program.WaitForExit());
+  program.ExpectFatalEnd("无法找到指定DLL库文件“VQSkin.dll”中的输出命令“VQSkinAttach”");
 }
 
 TEST(ProgramTest, ANormalEndRunsTheExitRoutine) {
   Child child(VQ_CHILD_EXE, "normal");
   ASSERT_TRUE(child.Started());
-  HWND window = child.WaitForWindow(kWindowClassName, "Vellorin-Quobarra v1.0");
-  ASSERT_NE(nullptr, window);
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(0u, child.WaitForExit());
+  child.ExpectNormalEnd();
   EXPECT_TRUE(Exists(child.Folder() / "exit-routine-ran"));
 }
 
