@@ -14,20 +14,20 @@ Texture Expand(const vq::skin::Bitmap& bitmap) {
   return texture;
 }
 
-Font MakeCaptionFont(const vq::skin::CaptionFont& spec) {
+Font MakeCaptionFont(const vq::skin::CaptionFont& recipe) {
   LOGFONTA font{};
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) font = metrics.lfCaptionFont;
-  font.lfHeight = -static_cast<LONG>(spec.height);
+  font.lfHeight = -static_cast<LONG>(recipe.height);
   font.lfWidth = 0;
-  font.lfWeight = spec.weight;
-  font.lfItalic = spec.italic ? TRUE : FALSE;
+  font.lfWeight = recipe.weight;
+  font.lfItalic = recipe.italic ? TRUE : FALSE;
   // The character set stays the system caption font's: asking for another
   // one lets the font mapper swap the face for one that covers that set.
   font.lfQuality = ANTIALIASED_QUALITY;
-  if (!spec.face.empty()) {
-    lstrcpynA(font.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+  if (!recipe.face.empty()) {
+    lstrcpynA(font.lfFaceName, recipe.face.c_str(), LF_FACESIZE);
   }
   return Font(CreateFontIndirectA(&font));
 }

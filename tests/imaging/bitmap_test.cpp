@@ -13,18 +13,18 @@ namespace {
 
 struct BitmapCase {
   const char* name;
-  BitmapSpec spec;
+  BitmapRecipe recipe;
 };
 
 class BitmapDecodeTest : public ::testing::TestWithParam<BitmapCase> {};
 
 TEST_P(BitmapDecodeTest, MatchesWrittenPixelsAndImageMagick) {
   const BitmapCase& c = GetParam();
-  const WrittenImage written = WriteBitmap(c.spec);
+  const WrittenImage written = WriteBitmap(c.recipe);
   const std::optional<Image> image = DecodeBitmap(written.bytes.data(), written.bytes.size());
   ASSERT_TRUE(image.has_value());
-  EXPECT_EQ(image->width, c.spec.width);
-  EXPECT_EQ(image->height, c.spec.height);
+  EXPECT_EQ(image->width, c.recipe.width);
+  EXPECT_EQ(image->height, c.recipe.height);
   EXPECT_EQ(image->pixels, written.expected.pixels);
 
   if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick runs on the build host only";
@@ -63,7 +63,7 @@ constexpr std::size_t kPixelOffsetAt = 10, kHeaderSizeAt = 14, kWidthAt = 18, kH
 
 struct RejectionCase {
   const char* name;
-  BitmapSpec spec;
+  BitmapRecipe recipe;
   std::function<void(Bytes&)> damage;
 };
 
@@ -71,7 +71,7 @@ class BitmapRejectionTest : public ::testing::TestWithParam<RejectionCase> {};
 
 TEST_P(BitmapRejectionTest, GivesNoImage) {
   const RejectionCase& c = GetParam();
-  Bytes bytes = WriteBitmap(c.spec).bytes;
+  Bytes bytes = WriteBitmap(c.recipe).bytes;
   if (c.damage) c.damage(bytes);
   EXPECT_FALSE(DecodeBitmap(bytes.data(), bytes.size()).has_value());
 }

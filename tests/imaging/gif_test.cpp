@@ -89,20 +89,20 @@ INSTANTIATE_TEST_SUITE_P(
                       false, 1}),
     CaseName());
 
-GifFrameSpec Frame(int width, int height, std::uint8_t index) {
-  GifFrameSpec frame;
+GifFrameRecipe Frame(int width, int height, std::uint8_t index) {
+  GifFrameRecipe frame;
   frame.width = width;
   frame.height = height;
   frame.indices.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), index);
   return frame;
 }
 
-GifSpec TwoColourScreen(int width, int height) {
-  GifSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.globalPalette = {0xFF0000, 0x0000FF};
-  return spec;
+GifRecipe TwoColourScreen(int width, int height) {
+  GifRecipe recipe;
+  recipe.width = width;
+  recipe.height = height;
+  recipe.globalPalette = {0xFF0000, 0x0000FF};
+  return recipe;
 }
 
 struct TimingCase {
@@ -116,12 +116,12 @@ class GifTimingTest : public ::testing::TestWithParam<TimingCase> {};
 
 TEST_P(GifTimingTest, LoopAndDelay) {
   const TimingCase& c = GetParam();
-  GifSpec spec = TwoColourScreen(2, 2);
-  spec.loopCount = c.loopCount;
-  spec.frames = {Frame(2, 2, 0), Frame(2, 2, 1)};
-  spec.frames[0].delayCs = c.delayCs;
-  spec.frames[1].delayCs = 10;
-  const Bytes bytes = WriteGif(spec);
+  GifRecipe recipe = TwoColourScreen(2, 2);
+  recipe.loopCount = c.loopCount;
+  recipe.frames = {Frame(2, 2, 0), Frame(2, 2, 1)};
+  recipe.frames[0].delayCs = c.delayCs;
+  recipe.frames[1].delayCs = 10;
+  const Bytes bytes = WriteGif(recipe);
   const std::optional<GifAnimation> animation = DecodeGif(bytes.data(), bytes.size(), true);
   ASSERT_TRUE(animation.has_value());
   ASSERT_EQ(animation->frames.size(), 2u);
@@ -138,10 +138,10 @@ INSTANTIATE_TEST_SUITE_P(Table, GifTimingTest,
                          CaseName());
 
 TEST(GifDecodeTest, FirstFrameOnlyStopsAfterIt) {
-  GifSpec spec = TwoColourScreen(3, 1);
-  spec.frames = {Frame(3, 1, 1), Frame(3, 1, 0)};
-  spec.frames[1].indices[1] = 7;  // broken, but never read
-  const Bytes bytes = WriteGif(spec);
+  GifRecipe recipe = TwoColourScreen(3, 1);
+  recipe.frames = {Frame(3, 1, 1), Frame(3, 1, 0)};
+  recipe.frames[1].indices[1] = 7;  // broken, but never read
+  const Bytes bytes = WriteGif(recipe);
   const std::optional<GifAnimation> first = DecodeGif(bytes.data(), bytes.size(), false);
   ASSERT_TRUE(first.has_value());
   ASSERT_EQ(first->frames.size(), 1u);
@@ -150,11 +150,11 @@ TEST(GifDecodeTest, FirstFrameOnlyStopsAfterIt) {
 }
 
 TEST(GifDecodeTest, TransparentIndexOutsidePaletteIsTransparent) {
-  GifSpec spec = TwoColourScreen(2, 1);
-  spec.frames = {Frame(2, 1, 9)};
-  spec.frames[0].indices[0] = 1;
-  spec.frames[0].transparentIndex = 9;
-  const Bytes bytes = WriteGif(spec);
+  GifRecipe recipe = TwoColourScreen(2, 1);
+  recipe.frames = {Frame(2, 1, 9)};
+  recipe.frames[0].indices[0] = 1;
+  recipe.frames[0].transparentIndex = 9;
+  const Bytes bytes = WriteGif(recipe);
   const std::optional<GifAnimation> animation = DecodeGif(bytes.data(), bytes.size(), true);
   ASSERT_TRUE(animation.has_value());
   EXPECT_EQ(animation->frames[0].image.pixels, (std::vector<std::uint32_t>{Bgra(255, 0, 0), 0}));
@@ -162,10 +162,10 @@ TEST(GifDecodeTest, TransparentIndexOutsidePaletteIsTransparent) {
 
 // Restoring after the first frame goes back to the empty, transparent screen.
 TEST(GifDecodeTest, DisposePreviousOnFirstFrameRestoresEmptyScreen) {
-  GifSpec spec = TwoColourScreen(2, 1);
-  spec.frames = {Frame(2, 1, 0), Frame(1, 1, 1)};
-  spec.frames[0].disposal = 3;
-  const Bytes bytes = WriteGif(spec);
+  GifRecipe recipe = TwoColourScreen(2, 1);
+  recipe.frames = {Frame(2, 1, 0), Frame(1, 1, 1)};
+  recipe.frames[0].disposal = 3;
+  const Bytes bytes = WriteGif(recipe);
   const std::optional<GifAnimation> animation = DecodeGif(bytes.data(), bytes.size(), true);
   ASSERT_TRUE(animation.has_value());
   ASSERT_EQ(animation->frames.size(), 2u);
@@ -186,34 +186,34 @@ TEST_P(GifRejectionTest, GivesNoImage) {
   EXPECT_FALSE(DecodeGif(bytes.data(), bytes.size(), false).has_value());
 }
 
-Bytes OneFrame(const std::function<void(GifSpec&)>& change) {
-  GifSpec spec = TwoColourScreen(4, 3);
-  spec.frames = {Frame(4, 3, 1)};
-  change(spec);
-  return WriteGif(spec);
+Bytes OneFrame(const std::function<void(GifRecipe&)>& change) {
+  GifRecipe recipe = TwoColourScreen(4, 3);
+  recipe.frames = {Frame(4, 3, 1)};
+  change(recipe);
+  return WriteGif(recipe);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, GifRejectionTest,
     ::testing::Values(
-        RejectionCase{"IndexOutsidePalette", [] { return OneFrame([](GifSpec& s) { s.frames[0].indices[5] = 2; }); }},
-        RejectionCase{"NoPalette", [] { return OneFrame([](GifSpec& s) { s.globalPalette.clear(); }); }},
-        RejectionCase{"ReservedDisposal", [] { return OneFrame([](GifSpec& s) { s.frames[0].disposal = 4; }); }},
-        RejectionCase{"ZeroWidthScreen", [] { return OneFrame([](GifSpec& s) { s.width = 0; }); }},
-        RejectionCase{"CodeSizeNine", [] { return OneFrame([](GifSpec& s) { s.frames[0].minimumCodeSize = 9; }); }},
-        RejectionCase{"CodeSizeOne", [] { return OneFrame([](GifSpec& s) { s.frames[0].minimumCodeSize = 1; }); }},
-        RejectionCase{"NoFrames", [] { return OneFrame([](GifSpec& s) { s.frames.clear(); }); }},
-        RejectionCase{"ScreenOverSizeCap", [] { return OneFrame([](GifSpec& s) { s.width = s.height = 65535; }); }},
+        RejectionCase{"IndexOutsidePalette", [] { return OneFrame([](GifRecipe& s) { s.frames[0].indices[5] = 2; }); }},
+        RejectionCase{"NoPalette", [] { return OneFrame([](GifRecipe& s) { s.globalPalette.clear(); }); }},
+        RejectionCase{"ReservedDisposal", [] { return OneFrame([](GifRecipe& s) { s.frames[0].disposal = 4; }); }},
+        RejectionCase{"ZeroWidthScreen", [] { return OneFrame([](GifRecipe& s) { s.width = 0; }); }},
+        RejectionCase{"CodeSizeNine", [] { return OneFrame([](GifRecipe& s) { s.frames[0].minimumCodeSize = 9; }); }},
+        RejectionCase{"CodeSizeOne", [] { return OneFrame([](GifRecipe& s) { s.frames[0].minimumCodeSize = 1; }); }},
+        RejectionCase{"NoFrames", [] { return OneFrame([](GifRecipe& s) { s.frames.clear(); }); }},
+        RejectionCase{"ScreenOverSizeCap", [] { return OneFrame([](GifRecipe& s) { s.width = s.height = 65535; }); }},
         RejectionCase{"DataEndsEarly",
                       [] {
-                        Bytes b = OneFrame([](GifSpec&) {});
+                        Bytes b = OneFrame([](GifRecipe&) {});
                         b.resize(b.size() - 8);
                         return b;
                       }},
         RejectionCase{"EndCodeBeforeLastPixel",
                       [] {
                         // Minimum code size 2: clear (4), index 1, end (5) for a 4 x 3 frame.
-                        Bytes b = OneFrame([](GifSpec& s) { s.frames[0].indices.assign(12, 0); });
+                        Bytes b = OneFrame([](GifRecipe& s) { s.frames[0].indices.assign(12, 0); });
                         const auto image = std::find(b.begin(), b.end(), std::uint8_t{0x2C});
                         Bytes cut(b.begin(), image + 10);
                         cut.insert(cut.end(), {2, 2, 0x4C, 0x01, 0, 0x3B});
@@ -221,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         RejectionCase{"CodeBeyondTable",
                       [] {
-                        Bytes b = OneFrame([](GifSpec&) {});
+                        Bytes b = OneFrame([](GifRecipe&) {});
                         const auto image = std::find(b.begin(), b.end(), std::uint8_t{0x2C});
                         Bytes cut(b.begin(), image + 10);
                         // clear (4), index 1, then code 7 while the next free code is 6.
@@ -230,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                       }},
         RejectionCase{"UnknownBlock",
                       [] {
-                        Bytes b = OneFrame([](GifSpec&) {});
+                        Bytes b = OneFrame([](GifRecipe&) {});
                         b.insert(b.begin() + 13 + 6, 0x99);
                         return b;
                       }}),
@@ -240,19 +240,19 @@ INSTANTIATE_TEST_SUITE_P(
 // count cap, and composited frames beyond the pixel cap (two 6000 x 6000
 // frames are 72 megapixels; the first alone decodes).
 TEST(GifCapTest, FrameCountCap) {
-  GifSpec spec = TwoColourScreen(1, 1);
-  spec.frames.assign(4097, Frame(1, 1, 0));
-  const Bytes bytes = WriteGif(spec);
+  GifRecipe recipe = TwoColourScreen(1, 1);
+  recipe.frames.assign(4097, Frame(1, 1, 0));
+  const Bytes bytes = WriteGif(recipe);
   EXPECT_FALSE(DecodeGif(bytes.data(), bytes.size(), true).has_value());
-  spec.frames.resize(4096);
-  const Bytes fewer = WriteGif(spec);
+  recipe.frames.resize(4096);
+  const Bytes fewer = WriteGif(recipe);
   EXPECT_TRUE(DecodeGif(fewer.data(), fewer.size(), true).has_value());
 }
 
 TEST(GifCapTest, CompositedPixelCap) {
-  GifSpec spec = TwoColourScreen(6000, 6000);
-  spec.frames = {Frame(1, 1, 0), Frame(1, 1, 1)};
-  const Bytes bytes = WriteGif(spec);
+  GifRecipe recipe = TwoColourScreen(6000, 6000);
+  recipe.frames = {Frame(1, 1, 0), Frame(1, 1, 1)};
+  const Bytes bytes = WriteGif(recipe);
   EXPECT_FALSE(DecodeGif(bytes.data(), bytes.size(), true).has_value());
   EXPECT_TRUE(DecodeGif(bytes.data(), bytes.size(), false).has_value());
 }

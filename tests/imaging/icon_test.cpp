@@ -13,7 +13,7 @@ constexpr int kIcon = 1, kCursor = 2;
 struct SelectionCase {
   const char* name;
   int type;
-  std::vector<IconSpecEntry> entries;
+  std::vector<IconRecipeEntry> entries;
   int chosen;  // index of the entry expected, -1 for none
 };
 
@@ -32,22 +32,22 @@ TEST_P(IconSelectionTest, ChoosesEntry) {
   ASSERT_LT(entry->offset, bytes.size());
   EXPECT_EQ(bytes[entry->offset], c.chosen + 1);
   EXPECT_EQ(entry->size, c.entries[static_cast<std::size_t>(c.chosen)].dataSize);
-  const IconSpecEntry& spec = c.entries[static_cast<std::size_t>(c.chosen)];
-  EXPECT_EQ(entry->width, spec.widthByte == 0 ? 256 : spec.widthByte);
-  EXPECT_EQ(entry->height, spec.heightByte == 0 ? 256 : spec.heightByte);
+  const IconRecipeEntry& recipe = c.entries[static_cast<std::size_t>(c.chosen)];
+  EXPECT_EQ(entry->width, recipe.widthByte == 0 ? 256 : recipe.widthByte);
+  EXPECT_EQ(entry->height, recipe.heightByte == 0 ? 256 : recipe.heightByte);
   EXPECT_EQ(entry->isCursor, c.type == kCursor);
-  EXPECT_EQ(entry->hotspotX, c.type == kCursor ? spec.planesOrHotspotX : 0);
-  EXPECT_EQ(entry->hotspotY, c.type == kCursor ? spec.bitsOrHotspotY : 0);
+  EXPECT_EQ(entry->hotspotX, c.type == kCursor ? recipe.planesOrHotspotX : 0);
+  EXPECT_EQ(entry->hotspotY, c.type == kCursor ? recipe.bitsOrHotspotY : 0);
 }
 
-IconSpecEntry Entry(int width, int colours) {
-  IconSpecEntry entry;
+IconRecipeEntry Entry(int width, int colours) {
+  IconRecipeEntry entry;
   entry.widthByte = entry.heightByte = width;
   entry.colourCount = colours;
   return entry;
 }
 
-IconSpecEntry BadOffset(IconSpecEntry entry, std::uint32_t offset) {
+IconRecipeEntry BadOffset(IconRecipeEntry entry, std::uint32_t offset) {
   entry.offset = offset;
   return entry;
 }
@@ -62,13 +62,13 @@ INSTANTIATE_TEST_SUITE_P(
         SelectionCase{"NoneThirtyTwoWideGivesLast", kIcon, {Entry(16, 16), Entry(48, 16), Entry(64, 16)}, 2},
         SelectionCase{"WidthByteZeroIs256", kIcon, {Entry(0, 16), Entry(24, 0)}, 1},
         SelectionCase{"OneEntry", kIcon, {Entry(0, 0)}, 0},
-        SelectionCase{"CursorHotspot", kCursor, {IconSpecEntry{32, 32, 16, 5, 9, 40, {}}, Entry(48, 0)}, 0},
-        SelectionCase{"CursorLast", kCursor, {Entry(16, 2), IconSpecEntry{48, 48, 0, 20, 30, 40, {}}}, 1},
+        SelectionCase{"CursorHotspot", kCursor, {IconRecipeEntry{32, 32, 16, 5, 9, 40, {}}, Entry(48, 0)}, 0},
+        SelectionCase{"CursorLast", kCursor, {Entry(16, 2), IconRecipeEntry{48, 48, 0, 20, 30, 40, {}}}, 1},
         SelectionCase{"ChosenPastEnd", kIcon, {Entry(16, 0), BadOffset(Entry(32, 0), 4000)}, -1},
         SelectionCase{"ChosenInsideDirectory", kIcon, {BadOffset(Entry(32, 16), 10), Entry(16, 0)}, -1},
         SelectionCase{"OtherEntryBrokenIsNoMatter", kIcon, {Entry(32, 16), BadOffset(Entry(16, 0), 9999)}, 0},
         SelectionCase{"OffsetWraps", kIcon, {BadOffset(Entry(32, 16), 0xFFFFFFF0u)}, -1},
-        SelectionCase{"EmptyEntry", kIcon, {IconSpecEntry{32, 32, 16, 1, 32, 0, {}}}, -1}),
+        SelectionCase{"EmptyEntry", kIcon, {IconRecipeEntry{32, 32, 16, 1, 32, 0, {}}}, -1}),
     CaseName());
 
 TEST(IconSelectionTest, DirectoryCutShortGivesNothing) {

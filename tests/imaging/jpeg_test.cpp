@@ -19,7 +19,7 @@ constexpr int kMagickTolerance = 2;
 
 struct JpegCase {
   const char* name;
-  JpegSpec spec;
+  JpegRecipe recipe;
   int sourceTolerance;  // the encoding's own loss
   const char* magickOptions = "";
 };
@@ -28,16 +28,16 @@ class JpegDecodeTest : public ::testing::TestWithParam<JpegCase> {};
 
 TEST_P(JpegDecodeTest, MatchesSourceAndImageMagick) {
   const JpegCase& c = GetParam();
-  const WrittenImage written = WriteJpeg(c.spec);
+  const WrittenImage written = WriteJpeg(c.recipe);
   const std::optional<JpegImage> jpeg =
-      DecodeJpeg(written.bytes.data(), written.bytes.size(), c.spec.width, c.spec.height);
+      DecodeJpeg(written.bytes.data(), written.bytes.size(), c.recipe.width, c.recipe.height);
   ASSERT_TRUE(jpeg.has_value());
-  EXPECT_EQ(jpeg->naturalWidth, c.spec.width);
-  EXPECT_EQ(jpeg->naturalHeight, c.spec.height);
-  ASSERT_EQ(jpeg->image.width, c.spec.width);
-  ASSERT_EQ(jpeg->image.height, c.spec.height);
+  EXPECT_EQ(jpeg->naturalWidth, c.recipe.width);
+  EXPECT_EQ(jpeg->naturalHeight, c.recipe.height);
+  ASSERT_EQ(jpeg->image.width, c.recipe.width);
+  ASSERT_EQ(jpeg->image.height, c.recipe.height);
   EXPECT_LE(LargestDifference(jpeg->image, ToRgba(written.expected)), c.sourceTolerance);
-  if (c.spec.colour == JpegColour::Grey) {
+  if (c.recipe.colour == JpegColour::Grey) {
     for (std::uint32_t pixel : jpeg->image.pixels)
       ASSERT_TRUE((pixel & 0xFF) == ((pixel >> 8) & 0xFF) && (pixel & 0xFF) == ((pixel >> 16) & 0xFF));
   }
@@ -50,41 +50,41 @@ TEST_P(JpegDecodeTest, MatchesSourceAndImageMagick) {
   EXPECT_LE(LargestDifference(jpeg->image, magick->rgba), kMagickTolerance);
 }
 
-JpegSpec Spec(int width, int height, JpegColour colour = JpegColour::YCbCr) {
-  JpegSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.colour = colour;
-  return spec;
+JpegRecipe Recipe(int width, int height, JpegColour colour = JpegColour::YCbCr) {
+  JpegRecipe recipe;
+  recipe.width = width;
+  recipe.height = height;
+  recipe.colour = colour;
+  return recipe;
 }
-JpegSpec Progressive(JpegSpec spec) {
-  spec.progressive = true;
-  return spec;
+JpegRecipe Progressive(JpegRecipe recipe) {
+  recipe.progressive = true;
+  return recipe;
 }
-JpegSpec Restarts(JpegSpec spec, int interval) {
-  spec.restartInterval = interval;
-  return spec;
+JpegRecipe Restarts(JpegRecipe recipe, int interval) {
+  recipe.restartInterval = interval;
+  return recipe;
 }
-JpegSpec FullChroma(JpegSpec spec) {
-  spec.subsampled = false;
-  return spec;
+JpegRecipe FullChroma(JpegRecipe recipe) {
+  recipe.subsampled = false;
+  return recipe;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, JpegDecodeTest,
     ::testing::Values(
-        JpegCase{"Baseline", Spec(37, 23), 12}, JpegCase{"BaselineFullChroma", FullChroma(Spec(40, 17)), 8},
-        JpegCase{"Progressive", Progressive(Spec(45, 31)), 12},
-        JpegCase{"Greyscale", Spec(33, 18, JpegColour::Grey), 6},
-        JpegCase{"GreyscaleProgressive", Progressive(Spec(20, 41, JpegColour::Grey)), 6},
-        JpegCase{"CmykAdobe", Spec(29, 19, JpegColour::CmykAdobe), 8, "-colorspace sRGB"},
+        JpegCase{"Baseline", Recipe(37, 23), 12}, JpegCase{"BaselineFullChroma", FullChroma(Recipe(40, 17)), 8},
+        JpegCase{"Progressive", Progressive(Recipe(45, 31)), 12},
+        JpegCase{"Greyscale", Recipe(33, 18, JpegColour::Grey), 6},
+        JpegCase{"GreyscaleProgressive", Progressive(Recipe(20, 41, JpegColour::Grey)), 6},
+        JpegCase{"CmykAdobe", Recipe(29, 19, JpegColour::CmykAdobe), 8, "-colorspace sRGB"},
         // ImageMagick reads every CMYK file as inverted: un-invert what it read.
-        JpegCase{"CmykWithoutAdobeMarker", Spec(29, 19, JpegColour::CmykPlain), 8,
+        JpegCase{"CmykWithoutAdobeMarker", Recipe(29, 19, JpegColour::CmykPlain), 8,
                  "-channel CMYK -negate +channel -colorspace sRGB"},
-        JpegCase{"Ycck", Spec(31, 22, JpegColour::Ycck), 10, "-colorspace sRGB"},
-        JpegCase{"RestartMarkers", Restarts(Spec(64, 40), 1), 12},
-        JpegCase{"ProgressiveRestartMarkers", Restarts(Progressive(Spec(50, 30)), 2), 12},
-        JpegCase{"OnePixel", Spec(1, 1), 12}),
+        JpegCase{"Ycck", Recipe(31, 22, JpegColour::Ycck), 10, "-colorspace sRGB"},
+        JpegCase{"RestartMarkers", Restarts(Recipe(64, 40), 1), 12},
+        JpegCase{"ProgressiveRestartMarkers", Restarts(Progressive(Recipe(50, 30)), 2), 12},
+        JpegCase{"OnePixel", Recipe(1, 1), 12}),
     CaseName());
 
 struct ScaleCase {
@@ -98,7 +98,7 @@ class JpegScaleTest : public ::testing::TestWithParam<ScaleCase> {};
 // A 100 x 60 image: M/8 gives ceil(100 M / 8) x ceil(60 M / 8).
 TEST_P(JpegScaleTest, SmallestScaleCoveringRequest) {
   const ScaleCase& c = GetParam();
-  static const WrittenImage written = WriteJpeg(Spec(100, 60));
+  static const WrittenImage written = WriteJpeg(Recipe(100, 60));
   const std::optional<JpegImage> jpeg = DecodeJpeg(written.bytes.data(), written.bytes.size(), c.minWidth, c.minHeight);
   ASSERT_TRUE(jpeg.has_value());
   EXPECT_EQ(jpeg->image.width, c.width);
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Table, JpegScaleTest,
 
 TEST(JpegScaleTest, ScaledPixelsMatchImageMagick) {
   if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick runs on the build host only";
-  const WrittenImage written = WriteJpeg(Spec(100, 60));
+  const WrittenImage written = WriteJpeg(Recipe(100, 60));
   const std::optional<JpegImage> jpeg = DecodeJpeg(written.bytes.data(), written.bytes.size(), 25, 15);
   ASSERT_TRUE(jpeg.has_value());
   ASSERT_EQ(jpeg->image.width, 25);
@@ -140,7 +140,7 @@ std::size_t MarkerAt(const Bytes& bytes, std::uint8_t marker) {
 // Cut in its image data: shown at full size, the rows that arrived as they
 // were, the rest as the library fills it (as ImageMagick shows it too).
 TEST(JpegDecodeTest, CutShortInImageDataIsShown) {
-  const WrittenImage written = WriteJpeg(Spec(64, 64));
+  const WrittenImage written = WriteJpeg(Recipe(64, 64));
   const std::size_t scanAt = MarkerAt(written.bytes, 0xDA);
   ASSERT_GT(scanAt, 0u);
   const Bytes cut(written.bytes.begin(),
@@ -169,7 +169,7 @@ std::size_t FrameHeaderAt(const Bytes& bytes) { return MarkerAt(bytes, 0xC0); }
 // the library, but every scan walks the whole image, so the number of scans
 // is capped (1000 for an image this small).
 TEST(JpegCapTest, ScanCountCap) {
-  const Bytes original = WriteJpeg(Progressive(Spec(24, 16))).bytes;
+  const Bytes original = WriteJpeg(Progressive(Recipe(24, 16))).bytes;
   // Scan headers: FF DA never occurs inside coded data, where FF is stuffed.
   std::vector<std::size_t> scans;
   for (std::size_t at = 0; at + 1 < original.size(); ++at)
@@ -195,7 +195,7 @@ struct RejectionCase {
 class JpegRejectionTest : public ::testing::TestWithParam<RejectionCase> {};
 
 TEST_P(JpegRejectionTest, GivesNoImage) {
-  Bytes bytes = WriteJpeg(Spec(24, 16)).bytes;
+  Bytes bytes = WriteJpeg(Recipe(24, 16)).bytes;
   GetParam().damage(bytes);
   EXPECT_FALSE(DecodeJpeg(bytes.data(), bytes.size(), 0, 0).has_value());
   EXPECT_FALSE(DecodeJpeg(bytes.data(), bytes.size(), 1 << 20, 1 << 20).has_value());

@@ -7,19 +7,19 @@
 
 namespace vq::imaging::test {
 
-WrittenImage WriteJpeg(const JpegSpec& spec) {
+WrittenImage WriteJpeg(const JpegRecipe& recipe) {
   WrittenImage written;
-  written.expected.width = spec.width;
-  written.expected.height = spec.height;
-  const bool cmyk = spec.colour == JpegColour::CmykAdobe || spec.colour == JpegColour::CmykPlain ||
-                    spec.colour == JpegColour::Ycck;
-  const int components = spec.colour == JpegColour::Grey ? 1 : cmyk ? 4 : 3;
-  std::vector<std::uint8_t> samples(static_cast<std::size_t>(spec.width) * spec.height * components);
-  for (int y = 0; y < spec.height; ++y)
-    for (int x = 0; x < spec.width; ++x) {
+  written.expected.width = recipe.width;
+  written.expected.height = recipe.height;
+  const bool cmyk = recipe.colour == JpegColour::CmykAdobe || recipe.colour == JpegColour::CmykPlain ||
+                    recipe.colour == JpegColour::Ycck;
+  const int components = recipe.colour == JpegColour::Grey ? 1 : cmyk ? 4 : 3;
+  std::vector<std::uint8_t> samples(static_cast<std::size_t>(recipe.width) * recipe.height * components);
+  for (int y = 0; y < recipe.height; ++y)
+    for (int x = 0; x < recipe.width; ++x) {
       // Smooth enough that quality 95 stays within a few levels.
-      const int a = x * 255 / std::max(1, spec.width - 1), b = y * 255 / std::max(1, spec.height - 1);
-      std::uint8_t* s = &samples[(static_cast<std::size_t>(y) * spec.width + x) * components];
+      const int a = x * 255 / std::max(1, recipe.width - 1), b = y * 255 / std::max(1, recipe.height - 1);
+      std::uint8_t* s = &samples[(static_cast<std::size_t>(y) * recipe.width + x) * components];
       std::uint32_t& pixel = written.expected.pixels.emplace_back();
       if (components == 1) {
         s[0] = static_cast<std::uint8_t>((a + b) / 2);
@@ -33,7 +33,7 @@ WrittenImage WriteJpeg(const JpegSpec& spec) {
         const int rgb[3] = {(255 - ink[0]) * (255 - ink[3]) / 255, (255 - ink[1]) * (255 - ink[3]) / 255,
                             (255 - ink[2]) * (255 - ink[3]) / 255};
         pixel = Bgra(rgb[2], rgb[1], rgb[0]);
-        const bool inverted = spec.colour != JpegColour::CmykPlain;  // the Adobe convention
+        const bool inverted = recipe.colour != JpegColour::CmykPlain;  // the Adobe convention
         for (int c = 0; c < 4; ++c) s[c] = static_cast<std::uint8_t>(inverted ? 255 - ink[c] : ink[c]);
       }
     }
@@ -45,20 +45,20 @@ WrittenImage WriteJpeg(const JpegSpec& spec) {
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&compress, &buffer, &size);
-  compress.image_width = static_cast<JDIMENSION>(spec.width);
-  compress.image_height = static_cast<JDIMENSION>(spec.height);
+  compress.image_width = static_cast<JDIMENSION>(recipe.width);
+  compress.image_height = static_cast<JDIMENSION>(recipe.height);
   compress.input_components = components;
   compress.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
   jpeg_set_defaults(&compress);
-  if (spec.colour == JpegColour::Ycck) jpeg_set_colorspace(&compress, JCS_YCCK);
-  if (spec.colour == JpegColour::CmykPlain) compress.write_Adobe_marker = FALSE;
-  if (components == 3 && !spec.subsampled) compress.comp_info[0].h_samp_factor = compress.comp_info[0].v_samp_factor = 1;
-  jpeg_set_quality(&compress, spec.quality, TRUE);
-  if (spec.progressive) jpeg_simple_progression(&compress);
-  compress.restart_interval = static_cast<unsigned>(spec.restartInterval);
+  if (recipe.colour == JpegColour::Ycck) jpeg_set_colorspace(&compress, JCS_YCCK);
+  if (recipe.colour == JpegColour::CmykPlain) compress.write_Adobe_marker = FALSE;
+  if (components == 3 && !recipe.subsampled) compress.comp_info[0].h_samp_factor = compress.comp_info[0].v_samp_factor = 1;
+  jpeg_set_quality(&compress, recipe.quality, TRUE);
+  if (recipe.progressive) jpeg_simple_progression(&compress);
+  compress.restart_interval = static_cast<unsigned>(recipe.restartInterval);
   jpeg_start_compress(&compress, TRUE);
   while (compress.next_scanline < compress.image_height) {
-    JSAMPROW row = &samples[static_cast<std::size_t>(compress.next_scanline) * spec.width * components];
+    JSAMPROW row = &samples[static_cast<std::size_t>(compress.next_scanline) * recipe.width * components];
     jpeg_write_scanlines(&compress, &row, 1);
   }
   jpeg_finish_compress(&compress);

@@ -9,7 +9,7 @@ namespace vq::imaging::test {
 
 enum class JpegColour { YCbCr, Grey, CmykAdobe, CmykPlain, Ycck };
 
-struct JpegSpec {
+struct JpegRecipe {
   int width = 0;
   int height = 0;
   JpegColour colour = JpegColour::YCbCr;
@@ -21,6 +21,6 @@ struct JpegSpec {
 
 // The file, and the pixels it was made from as opaque B,G,R,A (for CMYK
 // the colours the inks stand for).
-WrittenImage WriteJpeg(const JpegSpec& spec);
+WrittenImage WriteJpeg(const JpegRecipe& recipe);
 
 }  // namespace vq::imaging::test

@@ -56,7 +56,7 @@ TEST(KindTest, NullDataIsNothing) { EXPECT_EQ(RecogniseImageKind(nullptr, 100), 
 TEST(KindTest, NameDoesNotDecideKind) {
   const std::string jpegPath = ScratchPath("cover-really-jpeg.bmp");
   const std::string bitmapPath = ScratchPath("cover-really-bitmap.jpg");
-  WriteFileBytes(jpegPath, WriteJpeg(JpegSpec{8, 8}).bytes);
+  WriteFileBytes(jpegPath, WriteJpeg(JpegRecipe{8, 8}).bytes);
   WriteFileBytes(bitmapPath, WriteBitmap({8, 8, 24}).bytes);
   const Bytes jpeg = ReadFileBytes(jpegPath);
   const Bytes bitmap = ReadFileBytes(bitmapPath);
@@ -68,7 +68,7 @@ TEST(KindTest, NameDoesNotDecideKind) {
 
 // Each decoder takes only its own kind: handed another's bytes it gives nothing.
 TEST(KindTest, DecodersRefuseOtherKinds) {
-  const Bytes jpeg = WriteJpeg(JpegSpec{8, 8}).bytes;
+  const Bytes jpeg = WriteJpeg(JpegRecipe{8, 8}).bytes;
   const Bytes bitmap = WriteBitmap({8, 8, 24}).bytes;
   EXPECT_FALSE(DecodeBitmap(jpeg.data(), jpeg.size()).has_value());
   EXPECT_FALSE(DecodePcx(bitmap.data(), bitmap.size()).has_value());

@@ -12,7 +12,7 @@ namespace {
 
 struct PcxCase {
   const char* name;
-  PcxSpec spec;
+  PcxRecipe recipe;
   bool magickReadsIt = true;  // ImageMagick takes the closing palette from version 5 files only
 };
 
@@ -20,11 +20,11 @@ class PcxDecodeTest : public ::testing::TestWithParam<PcxCase> {};
 
 TEST_P(PcxDecodeTest, MatchesWrittenPixelsAndImageMagick) {
   const PcxCase& c = GetParam();
-  const WrittenImage written = WritePcx(c.spec);
+  const WrittenImage written = WritePcx(c.recipe);
   const std::optional<Image> image = DecodePcx(written.bytes.data(), written.bytes.size());
   ASSERT_TRUE(image.has_value());
-  EXPECT_EQ(image->width, c.spec.width);
-  EXPECT_EQ(image->height, c.spec.height);
+  EXPECT_EQ(image->width, c.recipe.width);
+  EXPECT_EQ(image->height, c.recipe.height);
   EXPECT_EQ(image->pixels, written.expected.pixels);
 
   if (!c.magickReadsIt) return;
@@ -53,7 +53,7 @@ constexpr std::size_t kXMaxAt = 8, kYMaxAt = 10, kPlanesAt = 65, kBytesPerLineAt
 
 struct RejectionCase {
   const char* name;
-  PcxSpec spec;
+  PcxRecipe recipe;
   std::function<void(Bytes&)> damage;
 };
 
@@ -61,7 +61,7 @@ class PcxRejectionTest : public ::testing::TestWithParam<RejectionCase> {};
 
 TEST_P(PcxRejectionTest, GivesNoImage) {
   const RejectionCase& c = GetParam();
-  Bytes bytes = WritePcx(c.spec).bytes;
+  Bytes bytes = WritePcx(c.recipe).bytes;
   c.damage(bytes);
   EXPECT_FALSE(DecodePcx(bytes.data(), bytes.size()).has_value());
 }

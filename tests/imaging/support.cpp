@@ -132,15 +132,15 @@ Bytes ToRgba(const Image& image) {
   return rgba;
 }
 
-WrittenImage WriteBitmap(const BitmapSpec& spec) {
+WrittenImage WriteBitmap(const BitmapRecipe& recipe) {
   WrittenImage written;
   Image& expected = written.expected;
-  expected.width = spec.width;
-  expected.height = spec.height;
-  expected.pixels.resize(static_cast<std::size_t>(spec.width) * static_cast<std::size_t>(spec.height));
-  const std::uint32_t entries = spec.bits <= 8 ? (spec.coloursUsed ? spec.coloursUsed : 1u << spec.bits) : 0;
-  const std::size_t stride = (static_cast<std::size_t>(spec.width) * spec.bits + 31) / 32 * 4;
-  const std::uint32_t pixelOffset = 14 + spec.headerSize + entries * 4;
+  expected.width = recipe.width;
+  expected.height = recipe.height;
+  expected.pixels.resize(static_cast<std::size_t>(recipe.width) * static_cast<std::size_t>(recipe.height));
+  const std::uint32_t entries = recipe.bits <= 8 ? (recipe.coloursUsed ? recipe.coloursUsed : 1u << recipe.bits) : 0;
+  const std::size_t stride = (static_cast<std::size_t>(recipe.width) * recipe.bits + 31) / 32 * 4;
+  const std::uint32_t pixelOffset = 14 + recipe.headerSize + entries * 4;
 
   Bytes& out = written.bytes;
   out.push_back('B');
@@ -148,18 +148,18 @@ WrittenImage WriteBitmap(const BitmapSpec& spec) {
   PutU32(out, 0);  // file size, set below
   PutU32(out, 0);
   PutU32(out, pixelOffset);
-  PutU32(out, spec.headerSize);
-  PutU32(out, static_cast<std::uint32_t>(spec.width));
-  PutU32(out, static_cast<std::uint32_t>(spec.topDown ? -spec.height : spec.height));
+  PutU32(out, recipe.headerSize);
+  PutU32(out, static_cast<std::uint32_t>(recipe.width));
+  PutU32(out, static_cast<std::uint32_t>(recipe.topDown ? -recipe.height : recipe.height));
   PutU16(out, 1);
-  PutU16(out, static_cast<unsigned>(spec.bits));
-  PutU32(out, spec.compression);
-  PutU32(out, static_cast<std::uint32_t>(stride * static_cast<std::size_t>(spec.height)));
+  PutU16(out, static_cast<unsigned>(recipe.bits));
+  PutU32(out, recipe.compression);
+  PutU32(out, static_cast<std::uint32_t>(stride * static_cast<std::size_t>(recipe.height)));
   PutU32(out, 2835);
   PutU32(out, 2835);
-  PutU32(out, spec.coloursUsed);
+  PutU32(out, recipe.coloursUsed);
   PutU32(out, 0);
-  out.resize(14 + spec.headerSize, 0);
+  out.resize(14 + recipe.headerSize, 0);
   std::vector<std::uint32_t> palette;
   for (std::uint32_t i = 0; i < entries; ++i) {
     const int blue = static_cast<int>(i * 37 % 256), green = static_cast<int>(i * 91 % 256),
@@ -168,27 +168,27 @@ WrittenImage WriteBitmap(const BitmapSpec& spec) {
     out.insert(out.end(), {static_cast<std::uint8_t>(blue), static_cast<std::uint8_t>(green),
                            static_cast<std::uint8_t>(red), 0});
   }
-  for (int fileRow = 0; fileRow < spec.height; ++fileRow) {
-    const int y = spec.topDown ? fileRow : spec.height - 1 - fileRow;
+  for (int fileRow = 0; fileRow < recipe.height; ++fileRow) {
+    const int y = recipe.topDown ? fileRow : recipe.height - 1 - fileRow;
     Bytes row(stride, 0xEE);  // padding and unused bits are junk on purpose
-    for (int x = 0; x < spec.width; ++x) {
-      std::uint32_t& pixel = expected.pixels[static_cast<std::size_t>(y) * spec.width + x];
-      if (spec.bits <= 8) {
+    for (int x = 0; x < recipe.width; ++x) {
+      std::uint32_t& pixel = expected.pixels[static_cast<std::size_t>(y) * recipe.width + x];
+      if (recipe.bits <= 8) {
         const unsigned index = static_cast<unsigned>(x * 3 + y * 5) % entries;
         pixel = palette[index];
-        const int bitOffset = x * spec.bits;
+        const int bitOffset = x * recipe.bits;
         std::uint8_t& byte = row[static_cast<std::size_t>(bitOffset / 8)];
-        const int shift = 8 - spec.bits - bitOffset % 8;
-        const unsigned mask = ((1u << spec.bits) - 1) << shift;
+        const int shift = 8 - recipe.bits - bitOffset % 8;
+        const unsigned mask = ((1u << recipe.bits) - 1) << shift;
         byte = static_cast<std::uint8_t>((byte & ~mask) | (index << shift));
-      } else if (spec.bits >= 24) {
+      } else if (recipe.bits >= 24) {
         const int blue = x * 17 + y, green = y * 29 + x, red = x * y * 7;
         pixel = Bgra(blue, green, red);
-        const std::size_t at = static_cast<std::size_t>(x) * (spec.bits / 8);
+        const std::size_t at = static_cast<std::size_t>(x) * (recipe.bits / 8);
         row[at] = static_cast<std::uint8_t>(blue);
         row[at + 1] = static_cast<std::uint8_t>(green);
         row[at + 2] = static_cast<std::uint8_t>(red);
-        if (spec.bits == 32) row[at + 3] = static_cast<std::uint8_t>((x + y) * 13);  // not alpha
+        if (recipe.bits == 32) row[at + 3] = static_cast<std::uint8_t>((x + y) * 13);  // not alpha
       }
     }
     out.insert(out.end(), row.begin(), row.end());
@@ -197,22 +197,22 @@ WrittenImage WriteBitmap(const BitmapSpec& spec) {
   return written;
 }
 
-WrittenImage WritePcx(const PcxSpec& spec) {
+WrittenImage WritePcx(const PcxRecipe& recipe) {
   WrittenImage written;
   Image& expected = written.expected;
-  expected.width = spec.width;
-  expected.height = spec.height;
-  expected.pixels.resize(static_cast<std::size_t>(spec.width) * static_cast<std::size_t>(spec.height));
-  const int needed = spec.bits == 8 ? spec.width : (spec.width + 7) / 8;
-  const int bytesPerLine = spec.bytesPerLine ? spec.bytesPerLine : needed;
+  expected.width = recipe.width;
+  expected.height = recipe.height;
+  expected.pixels.resize(static_cast<std::size_t>(recipe.width) * static_cast<std::size_t>(recipe.height));
+  const int needed = recipe.bits == 8 ? recipe.width : (recipe.width + 7) / 8;
+  const int bytesPerLine = recipe.bytesPerLine ? recipe.bytesPerLine : needed;
   constexpr int kLeft = 3, kTop = 2;
 
   Bytes& out = written.bytes;
-  out = {0x0A, static_cast<std::uint8_t>(spec.version), 1, static_cast<std::uint8_t>(spec.bits)};
+  out = {0x0A, static_cast<std::uint8_t>(recipe.version), 1, static_cast<std::uint8_t>(recipe.bits)};
   PutU16(out, kLeft);
   PutU16(out, kTop);
-  PutU16(out, static_cast<unsigned>(kLeft + spec.width - 1));
-  PutU16(out, static_cast<unsigned>(kTop + spec.height - 1));
+  PutU16(out, static_cast<unsigned>(kLeft + recipe.width - 1));
+  PutU16(out, static_cast<unsigned>(kTop + recipe.height - 1));
   PutU16(out, 72);
   PutU16(out, 72);
   for (int i = 0; i < 16; ++i) out.insert(out.end(), {0, 0, 0});  // header palette: black...
@@ -225,11 +225,11 @@ WrittenImage WritePcx(const PcxSpec& spec) {
 
   const auto index8 = [](int x, int y) { return static_cast<std::uint8_t>(x / 3 * 11 + y * 7); };
   const auto colour8 = [](int i) { return Bgra((i * 3) % 256, 255 - i, i); };
-  for (int y = 0; y < spec.height; ++y) {
+  for (int y = 0; y < recipe.height; ++y) {
     Bytes line(static_cast<std::size_t>(bytesPerLine), 0x5A);  // padding is junk on purpose
-    for (int x = 0; x < spec.width; ++x) {
-      std::uint32_t& pixel = expected.pixels[static_cast<std::size_t>(y) * spec.width + x];
-      if (spec.bits == 8) {
+    for (int x = 0; x < recipe.width; ++x) {
+      std::uint32_t& pixel = expected.pixels[static_cast<std::size_t>(y) * recipe.width + x];
+      if (recipe.bits == 8) {
         line[static_cast<std::size_t>(x)] = index8(x, y);
         pixel = colour8(index8(x, y));
       } else {
@@ -248,7 +248,7 @@ WrittenImage WritePcx(const PcxSpec& spec) {
       at += run;
     }
   }
-  if (spec.bits == 8) {
+  if (recipe.bits == 8) {
     out.push_back(0x0C);
     for (int i = 0; i < 256; ++i) {
       const std::uint32_t colour = colour8(i);
@@ -259,13 +259,13 @@ WrittenImage WritePcx(const PcxSpec& spec) {
   return written;
 }
 
-Bytes WriteIconFile(int type, const std::vector<IconSpecEntry>& entries) {
+Bytes WriteIconFile(int type, const std::vector<IconRecipeEntry>& entries) {
   Bytes out;
   PutU16(out, 0);
   PutU16(out, static_cast<unsigned>(type));
   PutU16(out, static_cast<unsigned>(entries.size()));
   std::uint32_t dataAt = static_cast<std::uint32_t>(6 + 16 * entries.size());
-  for (const IconSpecEntry& entry : entries) {
+  for (const IconRecipeEntry& entry : entries) {
     out.insert(out.end(), {static_cast<std::uint8_t>(entry.widthByte), static_cast<std::uint8_t>(entry.heightByte),
                            static_cast<std::uint8_t>(entry.colourCount), 0});
     PutU16(out, static_cast<unsigned>(entry.planesOrHotspotX));
@@ -324,21 +324,21 @@ class CodeWriter {
 
 }  // namespace
 
-Bytes WriteGif(const GifSpec& spec) {
+Bytes WriteGif(const GifRecipe& recipe) {
   Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
-  PutU16(out, static_cast<unsigned>(spec.width));
-  PutU16(out, static_cast<unsigned>(spec.height));
-  const bool global = !spec.globalPalette.empty();
-  out.push_back(static_cast<std::uint8_t>(global ? 0x80 | PaletteSizeField(spec.globalPalette.size()) : 0));
+  PutU16(out, static_cast<unsigned>(recipe.width));
+  PutU16(out, static_cast<unsigned>(recipe.height));
+  const bool global = !recipe.globalPalette.empty();
+  out.push_back(static_cast<std::uint8_t>(global ? 0x80 | PaletteSizeField(recipe.globalPalette.size()) : 0));
   out.push_back(0);
   out.push_back(0);
-  if (global) PutPalette(out, spec.globalPalette);
-  if (spec.loopCount) {
+  if (global) PutPalette(out, recipe.globalPalette);
+  if (recipe.loopCount) {
     out.insert(out.end(), {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1});
-    PutU16(out, static_cast<unsigned>(*spec.loopCount));
+    PutU16(out, static_cast<unsigned>(*recipe.loopCount));
     out.push_back(0);
   }
-  for (const GifFrameSpec& frame : spec.frames) {
+  for (const GifFrameRecipe& frame : recipe.frames) {
     if (frame.control) {
       out.insert(out.end(), {0x21, 0xF9, 4});
       out.push_back(static_cast<std::uint8_t>((frame.disposal << 2) | (frame.transparentIndex >= 0 ? 1 : 0)));
@@ -376,7 +376,7 @@ Bytes WriteGif(const GifSpec& spec) {
     codes.Put(clear + 1, width);
     codes.Finish(out);
   }
-  if (spec.trailer) out.push_back(0x3B);
+  if (recipe.trailer) out.push_back(0x3B);
   return out;
 }
 

@@ -56,7 +56,7 @@ std::uint32_t Bgra(int blue, int green, int red, int alpha = 255);
 Bytes ToRgba(const Image& image);
 
 // A bitmap written from known pixels.
-struct BitmapSpec {
+struct BitmapRecipe {
   int width = 0;
   int height = 0;
   int bits = 24;
@@ -69,22 +69,22 @@ struct WrittenImage {
   Bytes bytes;
   Image expected;
 };
-WrittenImage WriteBitmap(const BitmapSpec& spec);
+WrittenImage WriteBitmap(const BitmapRecipe& recipe);
 
 // A run-length PCX of one plane written from known pixels; lines carry
 // padding bytes past the width.
-struct PcxSpec {
+struct PcxRecipe {
   int width = 0;
   int height = 0;
   int bits = 8;              // 8 or 1
   int bytesPerLine = 0;      // 0: the least the width needs
   int version = 5;
 };
-WrittenImage WritePcx(const PcxSpec& spec);
+WrittenImage WritePcx(const PcxRecipe& recipe);
 
 // An icon or cursor directory entry and the file they make; each entry's
 // data is `dataSize` bytes placed after the directory unless an offset is given.
-struct IconSpecEntry {
+struct IconRecipeEntry {
   int widthByte = 32;
   int heightByte = 32;
   int colourCount = 0;
@@ -93,11 +93,11 @@ struct IconSpecEntry {
   std::uint32_t dataSize = 40;
   std::optional<std::uint32_t> offset;
 };
-Bytes WriteIconFile(int type, const std::vector<IconSpecEntry>& entries);
+Bytes WriteIconFile(int type, const std::vector<IconRecipeEntry>& entries);
 
 // A GIF built from colour indices, each pixel coded as a clear code and a
 // literal so any index (valid or not) can be written.
-struct GifFrameSpec {
+struct GifFrameRecipe {
   int left = 0;
   int top = 0;
   int width = 0;
@@ -111,14 +111,14 @@ struct GifFrameSpec {
   int transparentIndex = -1;
   int minimumCodeSize = 8;
 };
-struct GifSpec {
+struct GifRecipe {
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> globalPalette;  // 0xRRGGBB; empty: none
   std::optional<int> loopCount;              // NETSCAPE2.0 extension when set
-  std::vector<GifFrameSpec> frames;
+  std::vector<GifFrameRecipe> frames;
   bool trailer = true;
 };
-Bytes WriteGif(const GifSpec& spec);
+Bytes WriteGif(const GifRecipe& recipe);
 
 }  // namespace vq::imaging::test
