@@ -5,6 +5,8 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -82,7 +84,11 @@ class AnimatedCover final : public DecodedCover {
     if (worker_.joinable() || animation_.frames.size() < 2) return;
     Place(placement);
     stop_ = false;
-    worker_ = std::thread([this, box] { Play(box); });
+    try {
+      worker_ = std::thread([this, box] { Play(box); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the first frame simply stays.
+    }
   }
 
   void Stop() override {
@@ -164,15 +170,15 @@ std::unique_ptr<DecodedCover> MakeIconCover(const unsigned char* bytes, std::siz
 void DrawPixels(HDC dc, const RECT& target, int width, int height, const std::uint32_t* pixels, bool hasTransparency,
                 COLORREF background) {
   if (width <= 0 || height <= 0) return;
-  std::vector<std::uint32_t> flattened;
-  if (hasTransparency) {
+  // The copy may be as large as the decoders allow (256 MiB): when the heap
+  // cannot give it, transparent parts draw as black rather than end the program.
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  std::unique_ptr<std::uint32_t[]> flattened(hasTransparency ? new (std::nothrow) std::uint32_t[count] : nullptr);
+  if (flattened != nullptr) {
     const std::uint32_t fill = 0xFF000000u | (GetRValue(background) << 16) | (GetGValue(background) << 8) |
                                GetBValue(background);
-    flattened.assign(pixels, pixels + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (std::uint32_t& p : flattened) {
-      if ((p >> 24) == 0) p = fill;
-    }
-    pixels = flattened.data();
+    for (std::size_t i = 0; i < count; ++i) flattened[i] = (pixels[i] >> 24) == 0 ? fill : pixels[i];
+    pixels = flattened.get();
   }
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -191,8 +197,10 @@ void DrawPixels(HDC dc, const RECT& target, int width, int height, const std::ui
   SetStretchBltMode(dc, previousMode);
 }
 
-std::unique_ptr<DecodedCover> DecodeCover(const unsigned char* bytes, std::size_t length, SIZE clientSize,
-                                          bool playAnimation) {
+namespace {
+
+std::unique_ptr<DecodedCover> DecodeKnownKind(const unsigned char* bytes, std::size_t length, SIZE clientSize,
+                                              bool playAnimation) {
   using imaging::ImageKind;
   switch (imaging::RecogniseImageKind(bytes, length)) {
     case ImageKind::Bitmap:
@@ -228,6 +236,18 @@ std::unique_ptr<DecodedCover> DecodeCover(const unsigned char* bytes, std::size_
     case ImageKind::None: return nullptr;
   }
   return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<DecodedCover> DecodeCover(const unsigned char* bytes, std::size_t length, SIZE clientSize,
+                                          bool playAnimation) {
+  // A cover is untrusted: one the memory cannot hold is shown as nothing.
+  try {
+    return DecodeKnownKind(bytes, length, clientSize, playAnimation);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 }  // namespace vq
